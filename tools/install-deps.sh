@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, everything the game, its tools and its tests
+# need. Idempotent: when every package is already installed it does nothing.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake pkg-config
+  # tests
+  googletest libgtest-dev xvfb xdotool x11-utils
+  # sound
+  libsdl2-dev
+  # images and meshes
+  libpng-dev libjpeg62-turbo-dev zlib1g-dev
+  # font
+  libfreetype-dev libfontconfig-dev fonts-liberation2
+  # rendering: OpenGL through libepoxy, EGL surfaceless for headless work
+  libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
+  # window, menus and dialogs
+  libfltk1.3-dev xdg-utils
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -ne 0 ] && sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
