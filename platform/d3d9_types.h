@@ -66,3 +66,101 @@ struct D3DLIGHT9 {
     float Theta;
     float Phi;
 };
+
+// The one vertex layout the game draws: position, normal, one texture
+// coordinate pair (D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1).
+struct D3DVERTEX {
+    D3DVECTOR position;
+    D3DVECTOR normal;
+    float u;
+    float v;
+};
+
+struct D3DRECT {
+    LONG x1;
+    LONG y1;
+    LONG x2;
+    LONG y2;
+};
+
+enum D3DFORMAT : uint32_t {
+    D3DFMT_UNKNOWN = 0,
+    D3DFMT_A8R8G8B8 = 21,
+    D3DFMT_X8R8G8B8 = 22,
+    D3DFMT_R5G6B5 = 23,
+    D3DFMT_D16 = 80,
+};
+
+enum D3DSWAPEFFECT : uint32_t {
+    D3DSWAPEFFECT_DISCARD = 1,
+};
+
+enum D3DMULTISAMPLE_TYPE : uint32_t {
+    D3DMULTISAMPLE_NONE = 0,
+};
+
+constexpr UINT D3DPRESENT_INTERVAL_DEFAULT = 0;
+constexpr UINT D3DPRESENT_INTERVAL_IMMEDIATE = 0x80000000u;
+
+struct D3DPRESENT_PARAMETERS {
+    UINT BackBufferWidth;
+    UINT BackBufferHeight;
+    D3DFORMAT BackBufferFormat;
+    UINT BackBufferCount;
+    D3DMULTISAMPLE_TYPE MultiSampleType;
+    DWORD MultiSampleQuality;
+    D3DSWAPEFFECT SwapEffect;
+    HWND hDeviceWindow;
+    BOOL Windowed;
+    BOOL EnableAutoDepthStencil;
+    D3DFORMAT AutoDepthStencilFormat;
+    DWORD Flags;
+    UINT FullScreen_RefreshRateInHz;
+    UINT PresentationInterval;
+};
+
+enum D3DRENDERSTATETYPE : uint32_t {
+    D3DRS_ZENABLE = 7,
+    D3DRS_SRCBLEND = 19,
+    D3DRS_DESTBLEND = 20,
+    D3DRS_ALPHABLENDENABLE = 27,
+    D3DRS_SPECULARENABLE = 29,
+    D3DRS_LIGHTING = 137,
+    D3DRS_AMBIENT = 139,
+};
+
+constexpr DWORD D3DZB_FALSE = 0;
+constexpr DWORD D3DZB_TRUE = 1;
+
+enum D3DBLEND : uint32_t {
+    D3DBLEND_ZERO = 1,
+    D3DBLEND_ONE = 2,
+    D3DBLEND_SRCCOLOR = 3,
+    D3DBLEND_INVSRCCOLOR = 4,
+    D3DBLEND_SRCALPHA = 5,
+    D3DBLEND_INVSRCALPHA = 6,
+};
+
+enum D3DTRANSFORMSTATETYPE : uint32_t {
+    D3DTS_VIEW = 2,
+    D3DTS_PROJECTION = 3,
+    D3DTS_WORLD = 256,
+};
+
+enum D3DDEVTYPE : uint32_t {
+    D3DDEVTYPE_HAL = 1,
+    D3DDEVTYPE_REF = 2,
+};
+
+enum D3DPOOL : uint32_t {
+    D3DPOOL_DEFAULT = 0,
+    D3DPOOL_MANAGED = 1,
+    D3DPOOL_SYSTEMMEM = 2,
+};
+
+constexpr UINT D3DADAPTER_DEFAULT = 0;
+constexpr UINT D3D_SDK_VERSION = 32;
+constexpr DWORD D3DCREATE_SOFTWARE_VERTEXPROCESSING = 0x20;
+constexpr DWORD D3DCREATE_DISABLE_DRIVER_MANAGEMENT = 0x100;
+constexpr DWORD D3DCLEAR_TARGET = 0x1;
+constexpr DWORD D3DCLEAR_ZBUFFER = 0x2;

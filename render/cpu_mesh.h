@@ -7,12 +7,7 @@
 
 #include "platform/d3d9_types.h"
 
-struct MeshVertex {
-    D3DVECTOR position;
-    D3DVECTOR normal;
-    float u;
-    float v;
-};
+using MeshVertex = D3DVERTEX;
 
 // Subset i draws indices [firstIndex, firstIndex + indexCount): the triangles
 // of material i.

@@ -1,0 +1,20 @@
+#pragma once
+// The Direct3D objects of a game: created by the Start command, released on
+// Escape or at shut-down. Whether `device` is set is the program-wide test of
+// whether a game is running.
+#include <cstdint>
+
+#include "platform/d3d9.h"
+
+class ID3DXFont;
+
+extern IDirect3D9* direct3d;
+extern IDirect3DDevice9* device;
+extern ID3DXFont* hudFont;
+extern D3DLIGHT9 sceneLight;
+extern char fontFace[32];
+extern int32_t fontPointSize;
+
+HRESULT InitDirect3D(HWND window, bool windowed, bool lightsOn, int32_t width, int32_t height);
+HRESULT CreateHudFont(ID3DXFont** font, const char* face, int32_t points);
+void ReleaseDevice();
