@@ -154,13 +154,3 @@ TEST(Mmio, HostileChunkSizesEndTheSearch) {
     EXPECT_EQ(mmioAscend(handle, &big, 0), MMIOERR_CANNOTSEEK);  // beyond any 32-bit offset
     mmioClose(handle, 0);
 }
-
-TEST(Mmio, RefusesWritingAndBadMemoryFiles) {
-    MMIOINFO info{};
-    info.fccIOProc = FOURCC_MEM;
-    EXPECT_EQ(mmioOpenA(nullptr, &info, MMIO_READ), nullptr);  // no block
-    EXPECT_EQ(info.wErrorRet, MMSYSERR_INVALPARAM);
-    EXPECT_EQ(mmioOpenA("/tmp", nullptr, MMIO_WRITE), nullptr);
-    EXPECT_EQ(mmioRead(nullptr, nullptr, 0), -1);
-    EXPECT_EQ(mmioClose(nullptr, 0), MMSYSERR_INVALHANDLE);
-}

@@ -149,16 +149,6 @@ TEST_F(SoundClipTest, RestoreGivesUpAfterAboutASecondAndThePlayFails) {
     EXPECT_LE(first.restoreCount, 10);
 }
 
-TEST_F(SoundClipTest, RestoreLeavesAHealthyBufferAlone) {
-    bool restored = true;
-    EXPECT_EQ(clip.RestoreBuffer(&first, &restored), S_FALSE);
-    EXPECT_FALSE(restored);
-    EXPECT_EQ(first.restoreCount, 0);
-    first.statusResult = E_FAIL;
-    EXPECT_EQ(clip.RestoreBuffer(&first, nullptr), E_FAIL);
-    EXPECT_EQ(clip.RestoreBuffer(nullptr, &restored), CO_E_NOTINITIALIZED);
-}
-
 TEST_F(SoundClipTest, StopAndIsPlayingCoverEveryBuffer) {
     clip.buffers = {&first, nullptr, &second};
     clip.bufferCount = 3;
@@ -169,14 +159,6 @@ TEST_F(SoundClipTest, StopAndIsPlayingCoverEveryBuffer) {
     EXPECT_EQ(first.stopCount, 1);
     EXPECT_EQ(second.stopCount, 1);
     EXPECT_FALSE(clip.IsPlaying());
-}
-
-TEST_F(SoundClipTest, SetFrequencyReachesEveryBufferAndIgnoresRefusals) {
-    clip.buffers = {&first, &second};
-    first.frequencyResult = DSERR_CONTROLUNAVAIL;
-    clip.SetFrequency(22050);
-    EXPECT_EQ(first.frequencies, std::vector<DWORD>{22050});
-    EXPECT_EQ(second.frequencies, std::vector<DWORD>{22050});
 }
 
 TEST_F(SoundClipTest, NullClipsAreSilentAndRefuseToPlay) {
