@@ -164,6 +164,8 @@ bool ReadJpeg(jpeg_decompress_struct* info, std::jmp_buf& jump, const uint8_t* b
     if (setjmp(jump)) return false;
     // Created only now, so that even its failure lands on the jump above.
     jpeg_create_decompress(info);
+    // Progressive files keep every coefficient of the image in memory.
+    info->mem->max_memory_to_use = 512L << 20;
     jpeg_mem_src(info, bytes, static_cast<unsigned long>(size));
     if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK) return false;
     // Even a flat picture costs a few bits per 8 x 8 block; a header claiming

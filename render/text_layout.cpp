@@ -75,8 +75,9 @@ HRESULT CreateTextFont(const char* faceName, INT height, UINT weight, BOOL itali
     if (faceName != nullptr && faceName[0] != '\0') {
         FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(faceName));
     }
-    FcPatternAddInteger(pattern.get(), FC_WEIGHT,
-                        FcWeightFromOpenType(weight == 0 ? 400 : static_cast<int>(weight)));
+    // FW_DONTCARE (0) means normal; Windows weights run from 1 to 1000.
+    const int windowsWeight = weight == 0 ? 400 : static_cast<int>(std::min(weight, 1000u));
+    FcPatternAddInteger(pattern.get(), FC_WEIGHT, FcWeightFromOpenType(windowsWeight));
     FcPatternAddInteger(pattern.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);  // OUT_TT_ONLY_PRECIS: outlines only
     if (!FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern)) return E_OUTOFMEMORY;
@@ -179,7 +180,8 @@ INT LayoutText(TextFont& font, const char* text, INT count, const RECT& rect, DW
                TextCoverage& coverage) {
     coverage = TextCoverage{};
     if (text == nullptr) return 0;
-    const size_t length = count < 0 ? std::strlen(text) : static_cast<size_t>(count);
+    // A count past the terminator stops at it rather than reading on.
+    const size_t length = count < 0 ? std::strlen(text) : strnlen(text, static_cast<size_t>(count));
     const bool singleLine = (format & DT_SINGLELINE) != 0;
 
     std::vector<LineSpan> lines;

@@ -85,13 +85,13 @@ class TextFont {
 HRESULT CreateTextFont(const char* faceName, INT height, UINT weight, BOOL italic,
                        std::unique_ptr<TextFont>& font);
 
-// Lays out `count` bytes of `text` (-1: up to the terminator) in `rect` as
-// DrawText would with `format`, and rasterises the part inside the rectangle
-// (all of it with DT_NOCLIP) into `coverage`. Lines break only at line feeds
-// and carriage returns (a CR LF pair is one break; there is no word wrap), and a
-// break at the very end adds no line; with DT_SINGLELINE nothing breaks and
-// both draw nothing. Returns the height of the text in pixels,
-// or with DT_VCENTER or DT_BOTTOM the distance from the rectangle's top to its
-// bottom, like DrawText.
+// Lays out `count` bytes of `text` (-1: up to the terminator, which also ends
+// a longer count) in `rect` as DrawText would with `format`, and rasterises the
+// part inside the rectangle (all of it with DT_NOCLIP) into `coverage`. Lines
+// break only at line feeds and carriage returns (a CR LF pair is one break;
+// there is no word wrap), and a break at the very end adds no line; with
+// DT_SINGLELINE nothing breaks and both draw nothing. Returns the height of the
+// text in pixels, or with DT_VCENTER or DT_BOTTOM the distance from the
+// rectangle's top to the text's bottom, like DrawText.
 INT LayoutText(TextFont& font, const char* text, INT count, const RECT& rect, DWORD format,
                TextCoverage& coverage);
