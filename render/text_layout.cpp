@@ -200,14 +200,6 @@ INT LayoutText(TextFont& font, const char* text, INT count, const RECT& rect, DW
     if (lines.empty()) return 0;
 
     const int64_t lineHeight = font.LineHeight();
-    int64_t top = rect.top;
-    // Windows places a single line vertically only when asked; several lines
-    // always start at the top.
-    if (singleLine && (format & DT_VCENTER)) {
-        top = rect.top + (int64_t{rect.bottom} - rect.top - lineHeight) / 2;
-    } else if (singleLine && (format & DT_BOTTOM)) {
-        top = rect.bottom - lineHeight;
-    }
 
     struct PlacedGlyph {
         const TextFont::Glyph* glyph;
@@ -222,12 +214,9 @@ INT LayoutText(TextFont& font, const char* text, INT count, const RECT& rect, DW
             lineWidth += font.GlyphFor(static_cast<uint8_t>(text[i])).advance;
         }
         int64_t penX = rect.left;
-        if (format & DT_CENTER) {
-            penX = rect.left + (int64_t{rect.right} - rect.left - lineWidth) / 2;
-        } else if (format & DT_RIGHT) {
-            penX = rect.right - lineWidth;
-        }
-        const int64_t baseline = top + static_cast<int64_t>(line) * lineHeight + font.Ascent();
+        if (format & DT_CENTER) penX += (int64_t{rect.right} - rect.left - lineWidth) / 2;
+        const int64_t baseline =
+            int64_t{rect.top} + static_cast<int64_t>(line) * lineHeight + font.Ascent();
         for (size_t i = lines[line].begin; i < lines[line].end; ++i) {
             const TextFont::Glyph& glyph = font.GlyphFor(static_cast<uint8_t>(text[i]));
             if (glyph.width > 0 && glyph.rows > 0) {
@@ -242,10 +231,7 @@ INT LayoutText(TextFont& font, const char* text, INT count, const RECT& rect, DW
         }
     }
 
-    const int64_t textHeight = static_cast<int64_t>(lines.size()) * lineHeight;
-    const INT result = static_cast<INT>(singleLine && (format & (DT_VCENTER | DT_BOTTOM))
-                                            ? top - rect.top + lineHeight
-                                            : textHeight);
+    const INT result = static_cast<INT>(static_cast<int64_t>(lines.size()) * lineHeight);
     if (placed.empty()) return result;
     if (!(format & DT_NOCLIP)) {
         inkLeft = std::max<int64_t>(inkLeft, rect.left);

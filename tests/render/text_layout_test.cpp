@@ -137,10 +137,6 @@ TEST(TextLayout, CentreShiftsEachLineByHalfTheSpareWidth) {
     EXPECT_EQ(both.left + static_cast<LONG>(both.width),
               std::max(firstLine.left + static_cast<LONG>(firstLine.width),
                        secondLine.left + static_cast<LONG>(secondLine.width)));
-
-    // A right-aligned line ends its advance at the rectangle's right edge.
-    const TextCoverage right = Lay("Lap:3", wide, DT_RIGHT);
-    EXPECT_EQ(right.left - left.left, 640 - Advance("Lap:3"));
 }
 
 TEST(TextLayout, TrailingLineFeedAddsNoLine) {
@@ -170,16 +166,6 @@ TEST(TextLayout, SingleLineIgnoresLineFeeds) {
     const TextCoverage broken = Lay("Lap:1\nTime:2.00", scoreRect, 0, -1, &height);
     EXPECT_EQ(height, 2 * HudFont().LineHeight());
     EXPECT_GT(broken.height, static_cast<UINT>(HudFont().LineHeight()));
-}
-
-TEST(TextLayout, SingleLinePlacesVerticallyOnRequest) {
-    const RECT rect{0, 100, 300, 200};
-    const TextCoverage bottom = Lay("H", rect, DT_SINGLELINE | DT_BOTTOM);
-    EXPECT_EQ(bottom.top + static_cast<LONG>(bottom.height),
-              200 - HudFont().LineHeight() + HudFont().Ascent());
-    const TextCoverage middle = Lay("H", rect, DT_SINGLELINE | DT_VCENTER);
-    EXPECT_EQ(middle.top + static_cast<LONG>(middle.height),
-              100 + (100 - HudFont().LineHeight()) / 2 + HudFont().Ascent());
 }
 
 TEST(TextLayout, OutputIsClippedToTheRectangle) {
