@@ -161,13 +161,4 @@ TEST(Vector3, TransformNormalIgnoresTranslationTransformCoordDividesByW) {
     ExpectNear(out, 4.0f, 4.0f, 4.5f);
 }
 
-TEST(Vector3, CrossIsLeftHandedConsistent) {
-    const D3DXVECTOR3 x(1, 0, 0), y(0, 1, 0);
-    D3DXVECTOR3 z;
-    D3DXVec3Cross(&z, &x, &y);
-    ExpectNear(z, 0.0f, 0.0f, 1.0f);
-    EXPECT_FLOAT_EQ(D3DXVec3Dot(&x, &y), 0.0f);
-    EXPECT_FLOAT_EQ(D3DXVec3Length(&z), 1.0f);
-}
-
 }  // namespace

@@ -250,18 +250,4 @@ TEST(D3DXIntersect, GroundHeightStraightUpFromZeroOnATerrain) {
     mesh->Release();
 }
 
-TEST(ID3DXBuffer, MaterialBufferWithoutMaterialsOrNames) {
-    ID3DXBuffer* empty = CreateMaterialBuffer({});
-    ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(empty->GetBufferSize(), 0u);
-    empty->Release();
-
-    ID3DXBuffer* buffer = nullptr;
-    ASSERT_EQ(D3DXCreateBuffer(12, &buffer), S_OK);
-    EXPECT_EQ(buffer->GetBufferSize(), 12u);
-    buffer->AddRef();
-    EXPECT_EQ(buffer->Release(), 1u);
-    EXPECT_EQ(buffer->Release(), 0u);
-}
-
 }  // namespace
