@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -206,6 +207,16 @@ void TriangleGrid::Build(const CpuMesh& mesh) {
         for (uint32_t row = r0; row <= r1; ++row)
             for (uint32_t column = c0; column <= c1; ++column)
                 ++counts[static_cast<size_t>(row) * columns + column];
+    }
+    uint64_t total = 0;
+    for (uint32_t count : counts) total += count;
+    if (total > std::numeric_limits<uint32_t>::max()) {
+        // Beyond what the offsets can index: fall back to testing everything.
+        for (uint32_t face = 0; face < faceCount; ++face)
+            if (listed[face]) everywhereFaces.push_back(face);
+        columns = rows = 0;
+        std::sort(everywhereFaces.begin(), everywhereFaces.end());
+        return;
     }
     std::sort(everywhereFaces.begin(), everywhereFaces.end());
     cellStart.assign(cellCount + 1, 0);
