@@ -24,6 +24,9 @@ int32_t LoadTextureCached(const char* name);
 
 class MeshObject {
 public:
+    // An empty object: no mesh, nothing drawn; tests and tools fill it in.
+    MeshObject();
+    // Starts empty, then loads the file (the result of Load is not looked at).
     MeshObject(const char* fileName, IDirect3DDevice9* device);
     ~MeshObject();
     MeshObject(const MeshObject&) = delete;

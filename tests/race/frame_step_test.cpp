@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "race/frame_step.h"
+#include "race/game_state.h"
+#include "race/lap_rule.h"
+#include "race/race_links.h"
+#include "shell/options.h"
+#include "tests/support/race_fixture.h"
+
+namespace {
+
+// Zones the driving double reports, one per racing frame; -1 reports nothing
+// (off the road).
+std::vector<int> zoneScript;
+size_t zoneScriptPosition = 0;
+// When set, the collision double wrecks the car in the racing frame with this
+// number (1 for the first racing frame).
+int wreckInFrame = 0;
+int racingFrames = 0;
+
+void DriveByScript() {
+    raceCalls.push_back("driveCar");
+    ++racingFrames;
+    if (zoneScriptPosition < zoneScript.size()) {
+        const int zone = zoneScript[zoneScriptPosition++];
+        if (zone >= 0) EnterZone(zone);
+    }
+}
+
+void CollideByScript() {
+    raceCalls.push_back("checkCollisions");
+    if (wreckInFrame != 0 && racingFrames == wreckInFrame) {
+        damageLevel = 4;
+        ShowRaceMessage(4);
+        phase = Wrecked;
+    }
+}
+
+class FrameStep : public RaceFixture {
+protected:
+    void SetUp() override {
+        RaceFixture::SetUp();
+        zoneScript.clear();
+        zoneScriptPosition = 0;
+        wreckInFrame = 0;
+        racingFrames = 0;
+        raceLinks.driveCar = DriveByScript;
+        raceLinks.checkCollisions = CollideByScript;
+    }
+
+    // The first frame sets up a race; the click starts its clock.
+    void StartRacing() {
+        StepFrame();
+        ASSERT_EQ(phase, Waiting);
+        lastTickTime = static_cast<float>(ClockSeconds());
+        phase = Racing;
+        raceCalls.clear();
+    }
+
+    void Frame(DWORD milliseconds) {
+        fakeMilliseconds += milliseconds;
+        StepFrame();
+    }
+};
+
+}  // namespace
+
+TEST(ScoreLine, StartUpShowsScoreZeroAndBestTimeZeroThenForgetsIt) {
+    ResetGameStateForTest();
+    score = -1;
+    UpdateScoreText();
+    EXPECT_EQ(score, 0);
+    EXPECT_STREQ(scoreText, "SCORE: 0 BEST TIME: 0.00\n");
+    EXPECT_EQ(bestTime, 1000000.0f);
+}
+
+TEST(ScoreLine, KeepsTheLowerTimeOnly) {
+    ResetGameStateForTest();
+    raceTime = 61.237f;
+    UpdateScoreText();
+    EXPECT_STREQ(scoreText, "SCORE: 1 BEST TIME: 61.24\n");
+    raceTime = 70.0f;
+    UpdateScoreText();
+    EXPECT_STREQ(scoreText, "SCORE: 2 BEST TIME: 61.24\n");
+    EXPECT_EQ(bestTime, 61.237f);
+}
+
+TEST_F(FrameStep, NewRaceSetsUpAndDrawsNothing) {
+    StepFrame();
+    EXPECT_EQ(raceCalls, (std::vector<std::string>{"resetRace"}));
+    EXPECT_EQ(phase, Waiting);
+}
+
+TEST_F(FrameStep, WaitingDrawsTheStandingSceneUntilAClick) {
+    StepFrame();
+    raceCalls.clear();
+    Frame(16);
+    Frame(16);
+    EXPECT_EQ(raceCalls, (std::vector<std::string>{"updateWaitingScene", "renderFrame",
+                                                   "updateWaitingScene", "renderFrame"}));
+    EXPECT_EQ(phase, Waiting);
+    EXPECT_EQ(raceTime, 0.0f);
+}
+
+TEST_F(FrameStep, RacingFrameWritesTheLapLineThenDrivesDrawsAndTestsHits) {
+    StartRacing();
+    Frame(20);
+    EXPECT_EQ(raceCalls,
+              (std::vector<std::string>{"driveCar", "renderFrame", "checkCollisions"}));
+    EXPECT_STREQ(scoreText, "Lap:0 Time:0.02\n");
+    EXPECT_NEAR(frameTime, 0.02f, 1e-6);
+    Frame(30);
+    EXPECT_STREQ(scoreText, "Lap:0 Time:0.05\n");
+}
+
+TEST_F(FrameStep, FrameWithoutClockAdvanceOnlyReadsKeys) {
+    StartRacing();
+    Frame(20);
+    raceCalls.clear();
+    const float tick = lastTickTime;
+    Frame(0);
+    EXPECT_TRUE(raceCalls.empty());
+    EXPECT_EQ(lastTickTime, tick);
+    keyDown[0x1B] = 1;
+    Frame(0);
+    EXPECT_EQ(raceCalls, (std::vector<std::string>{"leaveRace"}));
+}
+
+TEST_F(FrameStep, ClockReadingsAreRoundedToFloatsBeforeSubtracting) {
+    // After 2^17 seconds of uptime a float holds the clock in steps of 1/64 s:
+    // a frame 5 ms later sees no time at all, and the next one gets both.
+    fakeMilliseconds = 131072000;
+    StartRacing();
+    Frame(5);
+    EXPECT_EQ(racingFrames, 0);
+    EXPECT_EQ(raceTime, 0.0f);
+    Frame(11);
+    EXPECT_EQ(racingFrames, 1);
+    EXPECT_EQ(frameTime, 0.015625f);
+    EXPECT_EQ(raceTime, 0.015625f);
+}
+
+TEST_F(FrameStep, FifthLapShowsLapFourThenFinishesWithMusic) {
+    StartRacing();
+    zoneScript = {1, 0, 1, 0, 1, 0, 1, 0, 1, 0};
+    for (int i = 0; i < 10; ++i) Frame(100);
+    EXPECT_EQ(lapCount, 5);
+    EXPECT_EQ(phase, Finished);
+    EXPECT_STREQ(scoreText, "Lap:4 Time:1.00\n");
+
+    raceCalls.clear();
+    Frame(100);
+    EXPECT_EQ(score, 1);
+    EXPECT_FLOAT_EQ(bestTime, 1.0f);
+    EXPECT_STREQ(scoreText, "SCORE: 1 BEST TIME: 1.00\n");
+    EXPECT_STREQ(messageText, "You made it 5 laps!");
+    EXPECT_EQ(raceCalls, (std::vector<std::string>{"cue:music"}));
+    EXPECT_EQ(phase, NewRace);
+
+    raceCalls.clear();
+    Frame(100);
+    EXPECT_EQ(raceCalls, (std::vector<std::string>{"resetRace"}));
+    EXPECT_EQ(phase, Waiting);
+    EXPECT_STREQ(messageText, "You made it 5 laps!");  // stays until the next message
+}
+
+TEST_F(FrameStep, FinishPlaysNoMusicWhenTheOptionIsOff) {
+    GameOptions.musicOn = 0;
+    StartRacing();
+    lapCount = 4;
+    lastZone = 5;
+    zoneScript = {0};
+    Frame(100);
+    ASSERT_EQ(phase, Finished);
+    raceCalls.clear();
+    Frame(100);
+    EXPECT_STREQ(messageText, "You made it 5 laps!");
+    EXPECT_EQ(Count("cue:music"), 0);
+    EXPECT_EQ(score, 1);
+}
+
+TEST_F(FrameStep, FourthHitWrecksTheCarAndEndsWithGameOver) {
+    bestTime = 0.5f;
+    score = 3;
+    StartRacing();
+    wreckInFrame = 2;
+    Frame(400);
+    Frame(400);
+    ASSERT_EQ(phase, Wrecked);
+    raceCalls.clear();
+    Frame(400);
+    EXPECT_STREQ(messageText, "GAME OVER");
+    EXPECT_STREQ(scoreText, "SCORE: 0 BEST TIME: 0.50\n");
+    EXPECT_EQ(score, 0);
+    EXPECT_EQ(raceCalls, (std::vector<std::string>{"renderFrame", "stopEngine"}));
+    EXPECT_EQ(phase, NewRace);
+}
+
+TEST_F(FrameStep, WreckedRaceTimeStillCompetesForTheBestTime) {
+    StartRacing();
+    wreckInFrame = 1;
+    Frame(750);
+    Frame(16);
+    EXPECT_STREQ(scoreText, "SCORE: 0 BEST TIME: 0.75\n");
+    EXPECT_FLOAT_EQ(bestTime, 0.75f);
+}
+
+TEST_F(FrameStep, WreckInTheFrameOfTheFifthLapEndsTheRaceAsAWreck) {
+    StartRacing();
+    lapCount = 4;
+    lastZone = 5;
+    zoneScript = {0};
+    wreckInFrame = 1;
+    Frame(100);
+    EXPECT_EQ(phase, Wrecked);
+    Frame(100);
+    EXPECT_STREQ(messageText, "GAME OVER");
+    EXPECT_EQ(score, 0);
+    EXPECT_EQ(Count("cue:music"), 0);
+}
+
+TEST_F(FrameStep, PauseAndResumeDoNotCountTheTimeBetween) {
+    StartRacing();
+    Frame(100);
+    SetPaused(true);
+    EXPECT_EQ(phase, Waiting);
+    fakeMilliseconds += 10000;  // ten seconds in a menu
+    SetPaused(false);
+    EXPECT_EQ(phase, Racing);
+    Frame(100);
+    EXPECT_NEAR(raceTime, 0.2f, 1e-5);
+}
+
+TEST_F(FrameStep, ResumeStartsTheRaceEvenWithoutAClick) {
+    StepFrame();
+    ASSERT_EQ(phase, Waiting);
+    SetPaused(true);
+    SetPaused(false);
+    EXPECT_EQ(phase, Racing);
+}
+
+TEST_F(FrameStep, ResumeWithoutADeviceSetsUpANewRace) {
+    fakeDeviceExists = false;
+    phase = Waiting;
+    SetPaused(false);
+    EXPECT_EQ(phase, NewRace);
+}
+
+TEST_F(FrameStep, ClockWrapRestartsTheRaceClockInsteadOfFreezing) {
+    // Near the wrap a float holds the clock in half seconds, hence long frames.
+    fakeMilliseconds = 0xFFFFF000u;  // 4096 ms before the counter wraps
+    StartRacing();
+    Frame(1000);
+    ASSERT_EQ(racingFrames, 1);
+    const float before = raceTime;
+    Frame(3140);  // wraps to 44 ms
+    EXPECT_EQ(racingFrames, 1);
+    EXPECT_FLOAT_EQ(lastTickTime, 0.044f);
+    Frame(20);
+    EXPECT_EQ(racingFrames, 2);
+    EXPECT_NEAR(raceTime - before, 0.02f, 1e-5);
+}
+
+TEST_F(FrameStep, EscapeHeldLeavesTheRaceAndNothingRunsWithoutADevice) {
+    StartRacing();
+    keyDown[0x1B] = 1;
+    keyDown[0x43] = 1;  // Escape comes first
+    Frame(20);
+    EXPECT_EQ(raceCalls, (std::vector<std::string>{"driveCar", "renderFrame", "checkCollisions",
+                                                   "leaveRace"}));
+    EXPECT_EQ(phase, NewRace);
+}
+
+TEST_F(FrameStep, KeysAreLevelsReadOnlyAtTheEndOfRacingFrames) {
+    keyDown[0x43] = 1;
+    StepFrame();  // NewRace
+    StepFrame();  // Waiting
+    EXPECT_EQ(Count("toggleCar"), 0);
+    lastTickTime = static_cast<float>(ClockSeconds());
+    phase = Racing;
+    Frame(20);
+    Frame(20);
+    EXPECT_EQ(Count("toggleCar"), 2);
+}
+
+TEST_F(FrameStep, UnknownPhaseDoesNothing) {
+    phase = 17;
+    StepFrame();
+    EXPECT_TRUE(raceCalls.empty());
+    EXPECT_EQ(phase, 17);
+}
+
+TEST(ClockSeconds, IsTheMillisecondCounterInSeconds) {
+    DWORD (*clock)() = [] { return DWORD{4294967295u}; };
+    SetTimeSource(clock);
+    EXPECT_DOUBLE_EQ(ClockSeconds(), 4294967.295);
+    SetTimeSource(nullptr);
+}
