@@ -26,6 +26,8 @@ int main(int argc, char** argv) {
     const Step steps[] = {
         {"circuit", WriteCircuitFiles},
         {"ground textures", WriteGroundTextures},
+        {"trees", WriteTrees},
+        {"car", WriteCar},
     };
     for (const Step& step : steps) {
         if (!step.write(folder)) {

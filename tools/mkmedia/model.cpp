@@ -70,22 +70,36 @@ void Model::AddBox(uint32_t material, const Vec3& low, const Vec3& high) {
 
 void Model::AddTaperedBox(uint32_t material, const Vec3& low, const Vec3& high, double topInsetX,
                           double topInsetZ) {
-    Vec3 centre = (low + high) * 0.5;
     double x0 = low.x, x1 = high.x, y0 = low.y, y1 = high.y, z0 = low.z, z1 = high.z;
     double tx0 = x0 + topInsetX, tx1 = x1 - topInsetX, tz0 = z0 + topInsetZ, tz1 = z1 - topInsetZ;
-    Vec3 b0{x0, y0, z0}, b1{x1, y0, z0}, b2{x1, y0, z1}, b3{x0, y0, z1};
-    Vec3 t0{tx0, y1, tz0}, t1{tx1, y1, tz0}, t2{tx1, y1, tz1}, t3{tx0, y1, tz1};
+    AddBlock(material,
+             {Vec3{x0, y0, z0}, Vec3{x1, y0, z0}, Vec3{x1, y0, z1}, Vec3{x0, y0, z1},
+              Vec3{tx0, y1, tz0}, Vec3{tx1, y1, tz0}, Vec3{tx1, y1, tz1}, Vec3{tx0, y1, tz1}});
+}
+
+void Model::AddBlock(uint32_t material, const std::array<Vec3, 8>& c, uint32_t endMaterial) {
+    Vec3 centre;
+    for (const Vec3& corner : c) centre = centre + corner * 0.125;
     const std::array<double, 8> uv{0, 1, 1, 1, 1, 0, 0, 0};
-    auto face = [&](const Vec3& a, const Vec3& b, const Vec3& c, const Vec3& d) {
-        Vec3 middle = (a + b + c + d) * 0.25;
-        AddFacingQuad(material, a, b, c, d, middle - centre, uv);
+    auto face = [&](uint32_t m, const Vec3& a, const Vec3& b, const Vec3& d, const Vec3& e) {
+        Vec3 middle = (a + b + d + e) * 0.25;
+        AddFacingQuad(m, a, b, d, e, middle - centre, uv);
     };
-    face(b0, b1, t1, t0);  // front (-z)
-    face(b1, b2, t2, t1);  // right
-    face(b2, b3, t3, t2);  // back (+z)
-    face(b3, b0, t0, t3);  // left
-    face(t0, t1, t2, t3);  // top
-    face(b3, b2, b1, b0);  // bottom
+    face(material, c[0], c[1], c[5], c[4]);
+    face(material, c[1], c[2], c[6], c[5]);
+    face(material, c[2], c[3], c[7], c[6]);
+    face(material, c[3], c[0], c[4], c[7]);
+    face(endMaterial == noMaterial ? material : endMaterial, c[4], c[5], c[6], c[7]);
+    face(material, c[3], c[2], c[1], c[0]);
+}
+
+void Model::AddBeam(uint32_t material, const Vec3& from, const Vec3& to, double thickness) {
+    Vec3 along = Normalised(to - from);
+    Vec3 helper = std::abs(along.y) < 0.9 ? Vec3{0, 1, 0} : Vec3{1, 0, 0};
+    Vec3 side = Normalised(Cross(helper, along)) * (thickness / 2);
+    Vec3 up = Normalised(Cross(along, side)) * (thickness / 2);
+    AddBlock(material, {from - side - up, from + side - up, from + side + up, from - side + up,
+                        to - side - up, to + side - up, to + side + up, to - side + up});
 }
 
 void Model::AddWheel(uint32_t tyreMaterial, uint32_t hubMaterial, const Vec3& centre, double radius,

@@ -45,6 +45,8 @@ struct ModelVertex {
     double u = 0, v = 0;
 };
 
+constexpr uint32_t noMaterial = 0xFFFFFFFFu;
+
 struct Model {
     std::string name;
     std::vector<ModelMaterial> materials;
@@ -73,6 +75,13 @@ struct Model {
     // A box whose top is narrower than its base (a tapered block), outwards.
     void AddTaperedBox(uint32_t material, const Vec3& low, const Vec3& high, double topInsetX,
                        double topInsetZ);
+    // Any six-sided block: the four corners of one end, then the four of the
+    // other end in the same order. Faces outwards; the face of the second
+    // ring may take its own material (a striped bonnet top).
+    void AddBlock(uint32_t material, const std::array<Vec3, 8>& corners,
+                  uint32_t endMaterial = noMaterial);
+    // A square bar of `thickness` from `from` to `to` (arms, posts, struts).
+    void AddBeam(uint32_t material, const Vec3& from, const Vec3& to, double thickness);
     // Cylinder along the x axis (wheels): centre, radius, half width; smooth
     // sides, flat caps; texture u runs round the tread.
     void AddWheel(uint32_t tyreMaterial, uint32_t hubMaterial, const Vec3& centre, double radius,
