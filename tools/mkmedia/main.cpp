@@ -28,6 +28,10 @@ int main(int argc, char** argv) {
         {"ground textures", WriteGroundTextures},
         {"trees", WriteTrees},
         {"car", WriteCar},
+        {"robot", WriteRobot},
+        {"advert", WriteAdvert},
+        {"flag", WriteFlag},
+        {"splash", WriteSplash},
     };
     for (const Step& step : steps) {
         if (!step.write(folder)) {
