@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
         {"advert", WriteAdvert},
         {"flag", WriteFlag},
         {"splash", WriteSplash},
+        {"sounds", WriteSounds},
+        {"help page", WriteHelpPage},
     };
     for (const Step& step : steps) {
         if (!step.write(folder)) {
