@@ -173,21 +173,23 @@ void Model::AddBall(uint32_t material, const Vec3& centre, const Vec3& scale, in
             Vec3 p01 = point(i, j + 1, n01), p11 = point(i + 1, j + 1, n11);
             double u0 = double(i) / slices, u1 = double(i + 1) / slices;
             double v0 = double(j) / stacks, v1 = double(j + 1) / stacks;
-            uint32_t a = AddVertex({p00, n00, u0, v0}), b = AddVertex({p10, n10, u1, v0});
-            uint32_t c = AddVertex({p11, n11, u1, v1}), d = AddVertex({p01, n01, u0, v1});
             Vec3 outward = (n00 + n10 + n01 + n11);
-            auto tri = [&](uint32_t x, uint32_t y, uint32_t z, const Vec3& px, const Vec3& py,
-                           const Vec3& pz) {
-                Vec3 normal = Cross(py - px, pz - px);
-                if (Dot(normal, normal) < 1e-18) return;  // collapsed at a pole
+            // Vertices are added only for triangles that are kept: the ones
+            // collapsed at a pole would leave unused vertices behind.
+            auto tri = [&](const ModelVertex& x, const ModelVertex& y, const ModelVertex& z) {
+                Vec3 normal = Cross(y.position - x.position, z.position - x.position);
+                if (Dot(normal, normal) < 1e-18) return;
+                uint32_t a = AddVertex(x), b = AddVertex(y), c = AddVertex(z);
                 if (Dot(normal, outward) >= 0) {
-                    AddTriangle(material, x, y, z);
+                    AddTriangle(material, a, b, c);
                 } else {
-                    AddTriangle(material, x, z, y);
+                    AddTriangle(material, a, c, b);
                 }
             };
-            tri(a, b, c, p00, p10, p11);
-            tri(a, c, d, p00, p11, p01);
+            ModelVertex a{p00, n00, u0, v0}, b{p10, n10, u1, v0}, c{p11, n11, u1, v1},
+                d{p01, n01, u0, v1};
+            tri(a, b, c);
+            tri(a, c, d);
         }
     }
 }
