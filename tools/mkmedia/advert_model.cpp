@@ -43,6 +43,11 @@ Model AdvertModel() {
     ModelMaterial face;
     face.name = "Poster";
     face.texture = "advert.jpg";
+    // A lit board: part of its colour is its own light, so it still reads at
+    // night beyond the headlight's reach, while by day diffuse and emissive
+    // add up to the plain picture.
+    face.diffuse = {0.72, 0.72, 0.72, 1.0};
+    face.emissive = {0.28, 0.28, 0.28, 1.0};
     ModelMaterial frame;
     frame.name = "Frame";
     frame.diffuse = Rgb(70, 72, 80);
