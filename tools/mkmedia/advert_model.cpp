@@ -3,6 +3,7 @@
 // y = -3.5 to 3.5 in model space and its posts reach down to y = -6.4, below
 // the low ground kept there.
 #include <cmath>
+#include <cstdio>
 
 #include "image_files.h"
 #include "media_writers.h"
@@ -79,7 +80,10 @@ Model AdvertModel() {
 
 bool WriteAdvert(const std::string& folder) {
     TextPainter text;
-    if (!text.IsReady()) return false;
+    if (!text.IsReady()) {
+        std::fprintf(stderr, "kestrune-mkmedia: no Liberation Sans Bold (fonts-liberation2)\n");
+        return false;
+    }
     return WriteJpeg(folder + "/advert.jpg", AdvertPicture(text), 92) &&
            WriteTextXFile(folder + "/advert.x", AdvertModel(), MaterialStyle::Inline);
 }

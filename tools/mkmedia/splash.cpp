@@ -2,6 +2,7 @@
 // left 632 x 426 pixels, and a click below row 350 starts the game, so the
 // invitation to click sits in rows 350 to 426.
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "image_files.h"
@@ -106,7 +107,10 @@ void PaintCar(Picture& picture, double cx, double base, double k) {
 
 bool WriteSplash(const std::string& folder) {
     TextPainter text;
-    if (!text.IsReady()) return false;
+    if (!text.IsReady()) {
+        std::fprintf(stderr, "kestrune-mkmedia: no Liberation Sans Bold (fonts-liberation2)\n");
+        return false;
+    }
     Picture picture(width, height, Rgb(0, 0, 0));
     PaintLandscape(picture);
     PaintTree(picture, 90, 250, 90, Rgb(60, 130, 50));
