@@ -48,25 +48,6 @@ int32_t EnginePitch(float dx, float dz, float dt) {
     return engineBasePitch + static_cast<int32_t>(rise);  // truncates towards zero
 }
 
-// Plays the engine loop at 8000 Hz from a free buffer, refilling a buffer that
-// the sound device lost. Any failure leaves the engine silent and the reset
-// goes on. A running engine is left alone, so after a finished race it keeps
-// the last racing frame's pitch until the next racing frame.
-void StartEngine() {
-    if (!SoundReady() || engineSound == nullptr || engineSound->IsPlaying()) return;
-    IDirectSoundBuffer* buffer = engineSound->FreeBuffer();
-    if (buffer == nullptr) return;
-    bool wasRestored = false;
-    if (FAILED(engineSound->RestoreBuffer(buffer, &wasRestored))) return;
-    if (wasRestored && FAILED(engineSound->FillBuffer(buffer))) return;
-    // Only the controls the clip was made with; the engine has frequency alone.
-    const DWORD controls = engineSound->creationFlags;
-    if (controls & DSBCAPS_CTRLVOLUME) buffer->SetVolume(0);
-    if (controls & DSBCAPS_CTRLFREQUENCY) buffer->SetFrequency(engineBasePitch);
-    if (controls & DSBCAPS_CTRLPAN) buffer->SetPan(0);
-    buffer->Play(0, 0, DSBPLAY_LOOPING);
-}
-
 void UpdateHeadlight() {
     if (!GameOptions.lightsOn) return;
     // The light rides at the camera; colours and attenuation stay as the
@@ -88,7 +69,9 @@ void ResetRace() {
     // No ride height yet: the first waiting frame lifts the car onto it.
     carObject->position = {startX, TrackHeight(startX, startZ), startZ};
     PlaceObstacles();
-    StartEngine();
+    // A running engine is left alone: after a finished race it keeps the last
+    // racing frame's pitch until the next racing frame.
+    StartEngineSound();
     lapCount = 0;
     damageLevel = 0;
     raceTime = 0.0f;
