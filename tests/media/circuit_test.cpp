@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "drive/obstacles.h"
 #include "media_files.h"
 #include "platform/gdi_bitmap.h"
 
@@ -142,7 +143,7 @@ TEST_F(TrackMapTest, RoadIsBetweenEighteenAndThirtyWide) {
 
 TEST_F(TrackMapTest, EveryTreeStandsAtLeastFourUnitsOffTheRoad) {
     for (int tree = 0; tree < 31; ++tree) {
-        EXPECT_GE(DistanceToRoad(treeSpots[tree].x, treeSpots[tree].z), 4.0) << "tree " << tree;
+        EXPECT_GE(DistanceToRoad(treeSpots[tree][0], treeSpots[tree][2]), 4.0) << "tree " << tree;
     }
 }
 
@@ -150,7 +151,7 @@ TEST_F(TrackMapTest, TreesLineTheRoad) {
     // Most trees stand close enough to the road to punish a cut corner.
     int close = 0;
     for (int tree = 0; tree < 31; ++tree) {
-        if (DistanceToRoad(treeSpots[tree].x, treeSpots[tree].z) < 16.0) ++close;
+        if (DistanceToRoad(treeSpots[tree][0], treeSpots[tree][2]) < 16.0) ++close;
     }
     EXPECT_GE(close, 24);
 }

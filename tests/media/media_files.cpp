@@ -4,6 +4,8 @@
 #include <cmath>
 #include <fstream>
 
+#include "drive/track_map.h"
+
 std::string MediaFile(const std::string& name) {
     return std::string(KESTRUNE_MEDIA_DIR) + "/" + name;
 }
@@ -16,25 +18,8 @@ std::vector<GroundPoint> ReadCircuitLine() {
     return line;
 }
 
-const GroundPoint treeSpots[31] = {
-    {73.95, -39.21},    {69.8, -75.178},    {-4.15, -82.758},    {32.3, -162.276},
-    {-33.35, -215.653}, {-63.95, -194.076}, {-133.35, -171.006}, {-144.8, -111.094},
-    {-106.25, -79.517}, {-130.2, -35.968},  {-121.9, 58.814},    {-172.9, 92.587},
-    {-144.8, 119.825},  {-161.45, 153.597}, {-130.2, 193.852},   {-85.4, 172.104},
-    {-21.9, 167.713},   {-22.9, 127.457},   {1.05, 87.15},       {45.85, 112.192},
-    {86.45, 152.499},   {132.3, 172.104},   {165.2, 110.429},    {193.75, 147.062},
-    {217.7, 87.15},     {182.3, 66.447},    {214.6, 7.633},      {178.15, -7.633},
-    {196.9, -47.94},    {165.65, -79.517},  {121.9, -84.954},
-};
-
 int ZoneOfColour(COLORREF colour) {
-    // 0x00BBGGRR, as GetPixel reports the 5-6-5 codes widened to 8 bits.
-    const COLORREF zones[6] = {0x00FFFFFF, 0x00C6C3C6, 0x00848284,
-                               0x000000FF, 0x00000084, 0x0000FFFF};
-    for (int zone = 0; zone < 6; ++zone) {
-        if (colour == zones[zone]) return zone;
-    }
-    return -1;
+    return TrackZone(colour);
 }
 
 int ZoneAt(const GdiBitmap& map, double x, double z) {

@@ -1,6 +1,6 @@
 #pragma once
 // What the media tests share: where the generated files are, the circuit's
-// centre line from circuit.txt, the tree spots, and the track map read the
+// centre line from circuit.txt, and the track map read the
 // way the driving code reads it.
 #include <string>
 #include <vector>
@@ -16,9 +16,6 @@ struct GroundPoint {
 
 // The closed centre line, in driving order, from "circuit.txt".
 std::vector<GroundPoint> ReadCircuitLine();
-
-// The fixed ground places of the 31 trees.
-extern const GroundPoint treeSpots[31];
 
 // The zone (0..5) of a colour read from the map, or -1 for no zone.
 int ZoneOfColour(COLORREF colour);
