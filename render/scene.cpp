@@ -1,0 +1,74 @@
+#include "render/scene.h"
+
+#include "drive/car.h"
+#include "race/game_state.h"
+#include "render/d3dx_font.h"
+#include "render/d3dx_math.h"
+#include "render/device.h"
+#include "render/mesh_object.h"
+#include "render/text_layout.h"
+#include "shell/options.h"
+
+namespace {
+
+constexpr D3DCOLOR daySky = 0xFF2850FF;
+constexpr D3DCOLOR nightSky = 0xFF000000;
+constexpr D3DCOLOR hudColour = 0xFFFF00FF;
+const D3DXVECTOR3 cameraUp(0.0f, 1.0f, 0.0f);
+
+void DrawIfLoaded(MeshObject* object) {
+    if (object) object->Draw();
+}
+
+void DrawHud() {
+    const LONG width = static_cast<LONG>(viewWidth);
+    const LONG height = static_cast<LONG>(viewHeight);
+    RECT messageLine = {0, 5, width, 40};
+    hudFont->DrawTextA(nullptr, messageText, -1, &messageLine, DT_CENTER, hudColour);
+    RECT scoreLine = {0, height - 80, width, height};
+    hudFont->DrawTextA(nullptr, scoreText, -1, &scoreLine, DT_SINGLELINE, hudColour);
+}
+
+}  // namespace
+
+void RenderFrame() {
+    device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+    const bool sceneBegun = SUCCEEDED(device->BeginScene());
+    if (sceneBegun) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER,
+                      GameOptions.lightsOn ? nightSky : daySky, 1.0f, 0);
+
+        // The aspect ratio is 1.0 whatever the window: the picture has always
+        // been stretched to the view's width.
+        D3DXMATRIX projection;
+        D3DXMatrixPerspectiveFovLH(&projection, 0.785398185f, 1.0f, 3.7f, 500.0f);
+        device->SetTransform(D3DTS_PROJECTION, &projection);
+        D3DXMATRIX view;
+        const D3DXVECTOR3 eye(cameraEye.x, cameraEye.y, cameraEye.z);
+        const D3DXVECTOR3 target(cameraTarget.x, cameraTarget.y, cameraTarget.z);
+        D3DXMatrixLookAtLH(&view, &eye, &target, &cameraUp);
+        device->SetTransform(D3DTS_VIEW, &view);
+
+        DrawIfLoaded(trackObject);
+        DrawIfLoaded(carObject);
+        // Robots before flags: each flag multiplies in its robot's world
+        // matrix of this frame.
+        for (MeshObject* robot : robotObjects) DrawIfLoaded(robot);
+        DrawIfLoaded(advertObject);
+        for (MeshObject* flag : flagObjects) DrawIfLoaded(flag);
+
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        // Unsorted, with depth writes on: the trees are flat and face the
+        // camera together.
+        for (MeshObject* tree : treeObjects) DrawIfLoaded(tree);
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+
+        if (hudFont) DrawHud();
+        device->EndScene();
+    }
+    // Presented even when the scene could not begin: the picture then shows
+    // whatever the back buffer held.
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+}
