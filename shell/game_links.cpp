@@ -1,6 +1,10 @@
 #include "shell/game_links.h"
 
+#include "drive/car.h"
+#include "drive/obstacles.h"
 #include "race/race_links.h"
+#include "render/device.h"
+#include "render/scene.h"
 #include "sound/game_sounds.h"
 
 namespace {
@@ -14,10 +18,21 @@ void PlayRaceCue(RaceCue cue) {
     if (zone >= 0 && zone < turnSoundCount) PlayIfSilent(turnSounds[zone]);
 }
 
+bool DeviceExists() {
+    return device != nullptr;
+}
+
 }  // namespace
 
 void ConnectGame() {
     DisconnectRace();
+    raceLinks.resetRace = ResetRace;
+    raceLinks.updateWaitingScene = UpdateWaitingScene;
+    raceLinks.driveCar = DriveCar;
+    raceLinks.checkCollisions = CheckCollisions;
+    raceLinks.renderFrame = RenderFrame;
+    raceLinks.deviceExists = DeviceExists;
     raceLinks.playCue = PlayRaceCue;
     raceLinks.stopEngine = StopEngineSound;
+    raceLinks.toggleCar = ToggleCarState;
 }
