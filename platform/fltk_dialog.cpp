@@ -234,6 +234,11 @@ INT_PTR FltkDialog::Run(LPARAM parameter) {
 
 INT_PTR RunFltkDialog(HINSTANCE instance, const DialogResource& resource, HWND owner,
                       DLGPROC procedure, LPARAM parameter) {
-    FltkDialog dialog(instance, resource, owner, procedure);
-    return dialog.Run(parameter);
+    INT_PTR result = IDCANCEL;
+    {
+        FltkDialog dialog(instance, resource, owner, procedure);
+        result = dialog.Run(parameter);
+    }
+    if (owner != nullptr) owner->Activate();
+    return result;
 }

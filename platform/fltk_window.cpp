@@ -143,6 +143,7 @@ class FltkWindow final : public WindowObject {
     void Place(int x, int y, int width, int height, UINT flags) override;
     void Show(int command) override;
     void Update() override { Fl::flush(); }
+    void Activate() override;
     RECT ClientRect() const override {
         if (!area) return RECT{0, 0, 0, 0};
         return RECT{0, 0, area->w(), area->h()};
@@ -492,6 +493,14 @@ void FltkWindow::Show(int command) {
     ExpectOwnChange();
     frame->show();
     area->show();
+    area->take_focus();
+}
+
+// Without a window manager nobody gives the keyboard back when a dialog
+// closes, so the window takes it itself.
+void FltkWindow::Activate() {
+    if (!frame || !frame->shown() || destroyed) return;
+    XSetInputFocus(fl_display, fl_xid(frame.get()), RevertToParent, CurrentTime);
     area->take_focus();
 }
 

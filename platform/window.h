@@ -137,6 +137,8 @@ class WindowObject {
     virtual void Show(int /*command*/) {}
     // Paints now whatever needs painting (UpdateWindow).
     virtual void Update() {}
+    // Takes the keyboard again, as an owner does when its modal dialog ends.
+    virtual void Activate() {}
     // The drawing area: origin 0, 0 and its size.
     virtual RECT ClientRect() const { return RECT{0, 0, 0, 0}; }
     // Where the drawing area's top-left pixel lies on the screen.
