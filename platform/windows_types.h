@@ -8,6 +8,7 @@ using BYTE = uint8_t;
 using WORD = uint16_t;
 using DWORD = uint32_t;
 using ULONG = uint32_t;
+using INT = int;
 using UINT = unsigned int;
 using LONG = int32_t;
 using BOOL = int;

@@ -1,0 +1,270 @@
+#include "render/text_layout.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_SYNTHESIS_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <cstring>
+
+struct FontFaceResources {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+
+    FontFaceResources() = default;
+    FontFaceResources(const FontFaceResources&) = delete;
+    FontFaceResources& operator=(const FontFaceResources&) = delete;
+    ~FontFaceResources() {
+        if (face != nullptr) FT_Done_Face(face);
+        if (library != nullptr) FT_Done_FreeType(library);
+    }
+};
+
+namespace {
+
+constexpr INT maxCharacterHeight = 2048;
+// Windows' choice for a height of 0 is "a reasonable default"; this is one.
+constexpr INT defaultCellHeight = 16;
+// With DT_NOCLIP nothing else bounds the coverage of a long text.
+constexpr int64_t maxCoveragePixels = int64_t{1} << 26;
+
+// The bytes 0x80 to 0x9F of Windows-1252; the others are their own code points.
+// Unassigned bytes map to 0, which draws as the face's missing-glyph box.
+constexpr uint16_t windows1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+uint32_t CodePointOf(uint8_t character) {
+    return character >= 0x80 && character < 0xA0 ? windows1252High[character - 0x80] : character;
+}
+
+bool IsLineBreak(char character) {
+    return character == '\n' || character == '\r';
+}
+
+struct FcPatternOwner {
+    void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
+};
+using FcPatternPointer = std::unique_ptr<FcPattern, FcPatternOwner>;
+
+LONG ScaleRounded(int64_t units, int64_t pixelsPerEm, int64_t unitsPerEm) {
+    return static_cast<LONG>((units * pixelsPerEm + unitsPerEm / 2) / unitsPerEm);
+}
+
+struct LineSpan {
+    size_t begin;
+    size_t end;
+};
+
+}  // namespace
+
+TextFont::TextFont() = default;
+TextFont::~TextFont() = default;
+
+HRESULT CreateTextFont(const char* faceName, INT height, UINT weight, BOOL italic,
+                       std::unique_ptr<TextFont>& font) {
+    if (height < -maxCharacterHeight || height > maxCharacterHeight) return E_INVALIDARG;
+    if (!FcInit()) return E_FAIL;
+
+    const FcPatternPointer pattern(FcPatternCreate());
+    if (!pattern) return E_OUTOFMEMORY;
+    if (faceName != nullptr && faceName[0] != '\0') {
+        FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(faceName));
+    }
+    // FW_DONTCARE (0) means normal; Windows weights run from 1 to 1000.
+    const int windowsWeight = weight == 0 ? 400 : static_cast<int>(std::min(weight, 1000u));
+    FcPatternAddInteger(pattern.get(), FC_WEIGHT, FcWeightFromOpenType(windowsWeight));
+    FcPatternAddInteger(pattern.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);  // OUT_TT_ONLY_PRECIS: outlines only
+    if (!FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern)) return E_OUTOFMEMORY;
+    FcDefaultSubstitute(pattern.get());
+    FcResult result = FcResultNoMatch;
+    const FcPatternPointer match(FcFontMatch(nullptr, pattern.get(), &result));
+    FcChar8* file = nullptr;
+    if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch) {
+        return E_FAIL;
+    }
+    int index = 0;
+    FcPatternGetInteger(match.get(), FC_INDEX, 0, &index);
+    // fontconfig asks for synthetic bold or slant when the family has no such face.
+    FcBool embolden = FcFalse;
+    FcPatternGetBool(match.get(), FC_EMBOLDEN, 0, &embolden);
+    FcMatrix* slant = nullptr;
+    FcPatternGetMatrix(match.get(), FC_MATRIX, 0, &slant);
+
+    std::unique_ptr<TextFont> opened(new TextFont());
+    opened->resources_ = std::make_unique<FontFaceResources>();
+    FontFaceResources& resources = *opened->resources_;
+    if (FT_Init_FreeType(&resources.library) != 0) return E_FAIL;
+    if (FT_New_Face(resources.library, reinterpret_cast<const char*>(file), index,
+                    &resources.face) != 0 ||
+        !FT_IS_SCALABLE(resources.face)) {
+        return E_FAIL;
+    }
+    const FT_Face face = resources.face;
+
+    // Windows measures a cell with the OS/2 table's Windows ascent and
+    // descent; fall back to the horizontal header where there is none.
+    int64_t ascentUnits = face->ascender;
+    int64_t descentUnits = -face->descender;
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    if (os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+        ascentUnits = os2->usWinAscent;
+        descentUnits = os2->usWinDescent;
+    }
+    const int64_t unitsPerEm = face->units_per_EM;
+    if (unitsPerEm <= 0 || ascentUnits + descentUnits <= 0) return E_FAIL;
+    const INT cellHeight = height == 0 ? defaultCellHeight : height;
+    int64_t pixelsPerEm = -cellHeight;
+    if (cellHeight > 0) {
+        pixelsPerEm = (cellHeight * unitsPerEm + (ascentUnits + descentUnits) / 2) /
+                      (ascentUnits + descentUnits);
+    }
+    pixelsPerEm = std::max<int64_t>(pixelsPerEm, 1);
+    if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelsPerEm)) != 0) return E_FAIL;
+    if (slant != nullptr) {
+        FT_Matrix matrix{
+            static_cast<FT_Fixed>(slant->xx * 65536.0), static_cast<FT_Fixed>(slant->xy * 65536.0),
+            static_cast<FT_Fixed>(slant->yx * 65536.0), static_cast<FT_Fixed>(slant->yy * 65536.0)};
+        FT_Set_Transform(face, &matrix, nullptr);
+    }
+
+    opened->familyName_ = face->family_name ? face->family_name : "";
+    opened->styleName_ = face->style_name ? face->style_name : "";
+    opened->filePath_ = reinterpret_cast<const char*>(file);
+    opened->ascent_ = ScaleRounded(ascentUnits, pixelsPerEm, unitsPerEm);
+    opened->lineHeight_ = opened->ascent_ + ScaleRounded(descentUnits, pixelsPerEm, unitsPerEm);
+    opened->embolden_ = embolden == FcTrue;
+    font = std::move(opened);
+    return S_OK;
+}
+
+const TextFont::Glyph& TextFont::GlyphFor(uint8_t character) {
+    std::unique_ptr<Glyph>& cached = glyphs_[character];
+    if (cached) return *cached;
+    cached = std::make_unique<Glyph>();
+    // Control characters, line breaks among them, neither draw nor advance.
+    if (character < 0x20 || character == 0x7F) return *cached;
+
+    const FT_Face face = resources_->face;
+    const FT_UInt index = FT_Get_Char_Index(face, CodePointOf(character));
+    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) return *cached;
+    if (embolden_) FT_GlyphSlot_Embolden(face->glyph);
+    const FT_GlyphSlot slot = face->glyph;
+    cached->advance = static_cast<LONG>((slot->advance.x + 32) >> 6);
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return *cached;
+
+    const FT_Bitmap& bitmap = slot->bitmap;
+    if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.buffer == nullptr) return *cached;
+    cached->left = slot->bitmap_left;
+    cached->top = slot->bitmap_top;
+    cached->width = bitmap.width;
+    cached->rows = bitmap.rows;
+    cached->coverage.resize(size_t{bitmap.width} * bitmap.rows);
+    const int levels = bitmap.num_grays > 1 ? bitmap.num_grays - 1 : 255;
+    for (unsigned row = 0; row < bitmap.rows; ++row) {
+        const uint8_t* source = bitmap.buffer + static_cast<ptrdiff_t>(row) * bitmap.pitch;
+        uint8_t* target = cached->coverage.data() + size_t{row} * bitmap.width;
+        for (unsigned column = 0; column < bitmap.width; ++column) {
+            target[column] = static_cast<uint8_t>(source[column] * 255 / levels);
+        }
+    }
+    return *cached;
+}
+
+INT LayoutText(TextFont& font, const char* text, INT count, const RECT& rect, DWORD format,
+               TextCoverage& coverage) {
+    coverage = TextCoverage{};
+    if (text == nullptr) return 0;
+    // A count past the terminator stops at it rather than reading on.
+    const size_t length = count < 0 ? std::strlen(text) : strnlen(text, static_cast<size_t>(count));
+    const bool singleLine = (format & DT_SINGLELINE) != 0;
+
+    std::vector<LineSpan> lines;
+    if (singleLine) {
+        if (length > 0) lines.push_back({0, length});
+    } else {
+        size_t begin = 0;
+        for (size_t i = 0; i < length; ++i) {
+            if (!IsLineBreak(text[i])) continue;
+            lines.push_back({begin, i});
+            if (text[i] == '\r' && i + 1 < length && text[i + 1] == '\n') ++i;
+            begin = i + 1;
+        }
+        if (begin < length) lines.push_back({begin, length});
+    }
+    if (lines.empty()) return 0;
+
+    const int64_t lineHeight = font.LineHeight();
+
+    struct PlacedGlyph {
+        const TextFont::Glyph* glyph;
+        int64_t x;  // the bitmap's left column and top row
+        int64_t y;
+    };
+    std::vector<PlacedGlyph> placed;
+    int64_t inkLeft = INT64_MAX, inkTop = INT64_MAX, inkRight = INT64_MIN, inkBottom = INT64_MIN;
+    for (size_t line = 0; line < lines.size(); ++line) {
+        int64_t lineWidth = 0;
+        for (size_t i = lines[line].begin; i < lines[line].end; ++i) {
+            lineWidth += font.GlyphFor(static_cast<uint8_t>(text[i])).advance;
+        }
+        int64_t penX = rect.left;
+        if (format & DT_CENTER) penX += (int64_t{rect.right} - rect.left - lineWidth) / 2;
+        const int64_t baseline =
+            int64_t{rect.top} + static_cast<int64_t>(line) * lineHeight + font.Ascent();
+        for (size_t i = lines[line].begin; i < lines[line].end; ++i) {
+            const TextFont::Glyph& glyph = font.GlyphFor(static_cast<uint8_t>(text[i]));
+            if (glyph.width > 0 && glyph.rows > 0) {
+                const PlacedGlyph at{&glyph, penX + glyph.left, baseline - glyph.top};
+                placed.push_back(at);
+                inkLeft = std::min(inkLeft, at.x);
+                inkTop = std::min(inkTop, at.y);
+                inkRight = std::max(inkRight, at.x + glyph.width);
+                inkBottom = std::max(inkBottom, at.y + glyph.rows);
+            }
+            penX += glyph.advance;
+        }
+    }
+
+    const INT result = static_cast<INT>(static_cast<int64_t>(lines.size()) * lineHeight);
+    if (placed.empty()) return result;
+    if (!(format & DT_NOCLIP)) {
+        inkLeft = std::max<int64_t>(inkLeft, rect.left);
+        inkTop = std::max<int64_t>(inkTop, rect.top);
+        inkRight = std::min<int64_t>(inkRight, rect.right);
+        inkBottom = std::min<int64_t>(inkBottom, rect.bottom);
+    }
+    if (inkRight <= inkLeft || inkBottom <= inkTop || inkLeft < INT32_MIN || inkTop < INT32_MIN ||
+        inkRight > INT32_MAX || inkBottom > INT32_MAX ||
+        (inkRight - inkLeft) * (inkBottom - inkTop) > maxCoveragePixels) {
+        return result;
+    }
+
+    coverage.left = static_cast<LONG>(inkLeft);
+    coverage.top = static_cast<LONG>(inkTop);
+    coverage.width = static_cast<UINT>(inkRight - inkLeft);
+    coverage.height = static_cast<UINT>(inkBottom - inkTop);
+    coverage.alpha.assign(size_t{coverage.width} * coverage.height, 0);
+    for (const PlacedGlyph& at : placed) {
+        const TextFont::Glyph& glyph = *at.glyph;
+        const int64_t firstRow = std::max<int64_t>(at.y, inkTop);
+        const int64_t endRow = std::min<int64_t>(at.y + glyph.rows, inkBottom);
+        const int64_t firstColumn = std::max<int64_t>(at.x, inkLeft);
+        const int64_t endColumn = std::min<int64_t>(at.x + glyph.width, inkRight);
+        for (int64_t y = firstRow; y < endRow; ++y) {
+            const uint8_t* source = glyph.coverage.data() + (y - at.y) * glyph.width;
+            uint8_t* target = coverage.alpha.data() + (y - inkTop) * coverage.width;
+            for (int64_t x = firstColumn; x < endColumn; ++x) {
+                // Overlapping glyphs keep the stronger coverage rather than
+                // summing past opaque.
+                target[x - inkLeft] = std::max(target[x - inkLeft], source[x - at.x]);
+            }
+        }
+    }
+    return result;
+}
