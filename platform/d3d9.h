@@ -89,5 +89,8 @@ protected:
     virtual ~IDirect3D9() = default;
 };
 
-// nullptr when no OpenGL 3.3 context can be had.
+// nullptr for an SDK version other than D3D_SDK_VERSION. Whether a window can
+// be drawn to is learnt by CreateDevice: it fails with D3DERR_NOTAVAILABLE when
+// the window has registered no OpenGL context (platform/gl_context.h) or its
+// context offers less than OpenGL 3.3.
 IDirect3D9* Direct3DCreate9(UINT sdkVersion);
