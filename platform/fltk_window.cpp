@@ -11,6 +11,7 @@
 #include <FL/filename.H>
 #include <FL/fl_ask.H>
 #include <FL/x.H>
+#include <X11/Xatom.h>
 #include <epoxy/gl.h>
 #include <epoxy/glx.h>
 
@@ -36,6 +37,27 @@ constexpr double sizeMoveQuietSeconds = 0.3;
 constexpr double programmaticQuietSeconds = 0.5;
 
 class FltkWindow;
+
+// Whether a window manager that follows the desktop conventions runs: it
+// announces itself on the root window.
+bool WindowManagerPresent() {
+    static const int present = [] {
+        Atom check = XInternAtom(fl_display, "_NET_SUPPORTING_WM_CHECK", True);
+        if (check == 0) return 0;
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long remaining = 0;
+        unsigned char* data = nullptr;
+        const int status =
+            XGetWindowProperty(fl_display, RootWindow(fl_display, fl_screen), check, 0, 1, False,
+                               XA_WINDOW, &type, &format, &count, &remaining, &data);
+        const bool found = status == Success && data != nullptr && count == 1;
+        if (data != nullptr) XFree(data);
+        return found ? 1 : 0;
+    }();
+    return present != 0;
+}
 
 LPARAM PointParameter(int x, int y) {
     return MAKELPARAM(static_cast<WORD>(static_cast<int16_t>(x)),
@@ -163,7 +185,7 @@ class FltkWindow final : public WindowObject {
     void FrameHidden();
     void FrameShown();
     void CloseRequested() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
-    bool FullScreen() const { return frame && frame->fullscreen_active(); }
+    bool FullScreen() const { return frame && fullScreen; }
     bool KeysToArea(int event) {
         if (!area || Fl::focus() == area) return false;
         area->take_focus();
@@ -188,6 +210,8 @@ class FltkWindow final : public WindowObject {
     std::unique_ptr<Fl_RGB_Image> icon;
     int lastX = 0, lastY = 0, lastWidth = 0, lastHeight = 0;
     bool inSizeMove = false;
+    bool fullScreen = false;
+    int windowedX = 0, windowedY = 0, windowedWidth = 0, windowedHeight = 0;
     bool ownChange = false;
     bool minimised = false;
     bool tearingDown = false;
@@ -212,10 +236,10 @@ FltkWindow* CursorWindow() {
 int DrawingArea::handle(int event) {
     HWND window = owner.Handle();
     switch (event) {
-        case FL_ENTER:
         case FL_FOCUS:
         case FL_UNFOCUS:
             return 1;
+        case FL_ENTER:  // the pointer coming in has moved too
         case FL_MOVE:
         case FL_DRAG:
             PostMessageA(window, WM_MOUSEMOVE, 0, PointParameter(Fl::event_x(), Fl::event_y()));
@@ -459,12 +483,32 @@ void FltkWindow::LayOut() {
 void FltkWindow::SetStyle(LONG newStyle) {
     style = newStyle;
     if (!frame) return;
-    ExpectOwnChange();
     const bool popup = (newStyle & WS_POPUP) != 0;
-    if (popup && !frame->fullscreen_active()) {
-        frame->fullscreen();
-    } else if (!popup && frame->fullscreen_active()) {
-        frame->fullscreen_off();
+    if (popup == fullScreen) return;
+    ExpectOwnChange();
+    fullScreen = popup;
+    if (popup) {
+        windowedX = frame->x();
+        windowedY = frame->y();
+        windowedWidth = frame->w();
+        windowedHeight = frame->h();
+    }
+    // A window manager is asked for its full-screen state. Without one there
+    // is no frame to lose and FLTK would remake the X window (and with it the
+    // GL drawable the device presents to), so the window just covers the
+    // screen.
+    if (WindowManagerPresent()) {
+        if (popup) {
+            frame->fullscreen();
+        } else {
+            frame->fullscreen_off(windowedX, windowedY, windowedWidth, windowedHeight);
+        }
+    } else if (popup) {
+        int screenX = 0, screenY = 0, screenWidth = 0, screenHeight = 0;
+        Fl::screen_xywh(screenX, screenY, screenWidth, screenHeight, frame->x(), frame->y());
+        frame->resize(screenX, screenY, screenWidth, screenHeight);
+    } else {
+        frame->resize(windowedX, windowedY, windowedWidth, windowedHeight);
     }
     LayOut();
 }
