@@ -1,10 +1,14 @@
 // The main window on FLTK: a top-level window holding the menu bar and the
 // OpenGL drawing area, whose events become the messages of the window
 // procedure.
+
+// The drawing area makes its X window with a visual of its own choosing,
+// which takes FLTK's platform internals.
+#define FL_INTERNALS
+
 #include "platform/fltk_window.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_Gl_Window.H>
 #include <FL/Fl_Menu_Bar.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Window.H>
@@ -64,13 +68,79 @@ LPARAM PointParameter(int x, int y) {
                       static_cast<WORD>(static_cast<int16_t>(y)));
 }
 
+// The OpenGL configuration of the drawing area: true colour, double
+// buffered and single-sampled. FLTK's own GL window would take the
+// configuration with the most samples, and a multisampled window cannot take
+// the stretched copy by which the device presents its back buffer.
+struct GlVisual {
+    GLXFBConfig config = nullptr;
+    XVisualInfo* visual = nullptr;
+    Colormap colormap = 0;
+};
+
+const GlVisual& ChooseGlVisual() {
+    static const GlVisual chosen = [] {
+        GlVisual result;
+        if (fl_display == nullptr) return result;
+        const int attributes[] = {GLX_X_RENDERABLE,
+                                  True,
+                                  GLX_DRAWABLE_TYPE,
+                                  GLX_WINDOW_BIT,
+                                  GLX_RENDER_TYPE,
+                                  GLX_RGBA_BIT,
+                                  GLX_X_VISUAL_TYPE,
+                                  GLX_TRUE_COLOR,
+                                  GLX_RED_SIZE,
+                                  8,
+                                  GLX_GREEN_SIZE,
+                                  8,
+                                  GLX_BLUE_SIZE,
+                                  8,
+                                  GLX_DOUBLEBUFFER,
+                                  True,
+                                  None};
+        int count = 0;
+        GLXFBConfig* configs = glXChooseFBConfig(fl_display, fl_screen, attributes, &count);
+        for (int i = 0; configs != nullptr && i < count && result.visual == nullptr; ++i) {
+            int sampleBuffers = 0;
+            glXGetFBConfigAttrib(fl_display, configs[i], GLX_SAMPLE_BUFFERS, &sampleBuffers);
+            if (sampleBuffers != 0) continue;
+            XVisualInfo* visual = glXGetVisualFromFBConfig(fl_display, configs[i]);
+            if (visual == nullptr) continue;
+            result.config = configs[i];
+            result.visual = visual;
+        }
+        if (configs != nullptr) XFree(configs);
+        if (result.visual != nullptr) {
+            result.colormap = XCreateColormap(fl_display, RootWindow(fl_display, fl_screen),
+                                              result.visual->visual, AllocNone);
+        }
+        return result;
+    }();
+    return chosen;
+}
+
 // The drawing area: the window's client area, an OpenGL 3.3 core context for
 // the Direct3D stand-in, and the device context the splash is painted into.
-class DrawingArea final : public Fl_Gl_Window, public GlContext, public DeviceContextObject {
+// The context belongs to the area, not to its X window, so it survives the
+// window being remade.
+class DrawingArea final : public Fl_Window, public GlContext, public DeviceContextObject {
   public:
     DrawingArea(FltkWindow& owner, int x, int y, int width, int height)
-        : Fl_Gl_Window(x, y, width, height), owner(owner) {
-        mode(FL_RGB8 | FL_DOUBLE | FL_OPENGL3);
+        : Fl_Window(x, y, width, height), owner(owner) {}
+    ~DrawingArea() override {
+        if (glContext == nullptr) return;
+        if (glXGetCurrentContext() == glContext) glXMakeCurrent(fl_display, None, nullptr);
+        glXDestroyContext(fl_display, glContext);
+    }
+
+    void show() override {
+        const GlVisual& gl = ChooseGlVisual();
+        if (shown() || gl.visual == nullptr) {
+            Fl_Window::show();
+            return;
+        }
+        Fl_X::make_xid(this, gl.visual, gl.colormap);
     }
 
     int handle(int event) override;
@@ -78,19 +148,23 @@ class DrawingArea final : public Fl_Gl_Window, public GlContext, public DeviceCo
 
     // GlContext
     bool MakeCurrent() override {
-        if (!shown()) return false;
-        make_current();
-        return context() != nullptr;
+        if (!shown() || !CreateContext()) return false;
+        if (glXGetCurrentContext() == glContext && glXGetCurrentDrawable() == fl_xid(this)) {
+            return true;
+        }
+        return glXMakeCurrent(fl_display, fl_xid(this), glContext) != False;
     }
     bool IsCurrent() const override {
-        return context() != nullptr && glXGetCurrentContext() == context();
+        return glContext != nullptr && glXGetCurrentContext() == glContext;
     }
     void GetDrawableSize(int& width, int& height) const override {
-        width = const_cast<DrawingArea*>(this)->pixel_w();
-        height = const_cast<DrawingArea*>(this)->pixel_h();
+        width = w();
+        height = h();
     }
     unsigned DefaultFramebuffer() const override { return 0; }
-    void SwapBuffers() override { swap_buffers(); }
+    void SwapBuffers() override {
+        if (shown() && glContext != nullptr) glXSwapBuffers(fl_display, fl_xid(this));
+    }
     void SetSwapInterval(int interval) override;
     int DotsPerInch() const override {
         float horizontal = 0.0f;
@@ -109,20 +183,38 @@ class DrawingArea final : public Fl_Gl_Window, public GlContext, public DeviceCo
     // Painting: BeginPaint makes the context current; what is drawn is shown
     // by EndPaint. A paint that draws nothing leaves the picture as it is.
     HDC BeginPainting() {
-        if (!shown()) return nullptr;
-        make_current();
+        if (!MakeCurrent()) return nullptr;
         painting = true;
         drawn = false;
         return this;
     }
     void EndPainting() {
-        if (painting && drawn) swap_buffers();
+        if (painting && drawn) SwapBuffers();
         painting = false;
         drawn = false;
     }
 
   private:
+    bool CreateContext() {
+        if (glContext != nullptr) return true;
+        const GlVisual& gl = ChooseGlVisual();
+        if (gl.config == nullptr ||
+            !epoxy_has_glx_extension(fl_display, fl_screen, "GLX_ARB_create_context_profile")) {
+            return false;
+        }
+        const int attributes[] = {GLX_CONTEXT_MAJOR_VERSION_ARB,
+                                  3,
+                                  GLX_CONTEXT_MINOR_VERSION_ARB,
+                                  3,
+                                  GLX_CONTEXT_PROFILE_MASK_ARB,
+                                  GLX_CONTEXT_CORE_PROFILE_BIT_ARB,
+                                  None};
+        glContext = glXCreateContextAttribsARB(fl_display, gl.config, nullptr, True, attributes);
+        return glContext != nullptr;
+    }
+
     FltkWindow& owner;
+    GLXContext glContext = nullptr;
     bool painting = false;
     bool drawn = false;
 };
@@ -276,7 +368,7 @@ int DrawingArea::handle(int event) {
             return alt ? 0 : 1;
         }
         default:
-            return Fl_Gl_Window::handle(event);
+            return Fl_Window::handle(event);
     }
 }
 
@@ -337,7 +429,7 @@ void DrawingArea::DrawPixels(int x, int y, int width, int height, const uint8_t*
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     // The picture's rows run from the top, GL's from the bottom: the blit
     // turns it over.
-    const int areaHeight = pixel_h();
+    const int areaHeight = h();
     glBlitFramebuffer(0, 0, width, height, x, areaHeight - y, x + width, areaHeight - y - height,
                       GL_COLOR_BUFFER_BIT, GL_NEAREST);
     drawn = true;
