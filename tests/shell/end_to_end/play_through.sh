@@ -30,7 +30,9 @@ xvfb_pid=""
 game_pid=""
 saved_options=""
 cleanup() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
+    # The sound library takes SIGTERM for itself, so a game left running is
+    # stopped for good.
+    [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     # The player's options file goes back as it was.
     if [ -n "$saved_options" ]; then
@@ -109,14 +111,20 @@ echo "drawing area: ${area_width}x${area_height} at $area_x,$area_y"
 wait_until "the splash picture" splash_shown
 shot 01-splash
 
-# 2. A click below row 350 starts a race: the picture turns to the game.
-xdotool mousemove $((area_x + 300)) $((area_y + 380)) click 1
+# 2. A click below row 350 starts a race: the picture turns to the game. The
+# pointer first moves onto the picture and settles, as a hand would.
+xdotool mousemove $((area_x + 250)) $((area_y + 300))
+sleep 0.3
+xdotool mousemove $((area_x + 300)) $((area_y + 380))
+sleep 0.3
+xdotool click 1
 wait_until "the race picture" splash_gone
 shot 02-race-waiting
 
 # While the race waits for its click the car stands: only the robots turn.
 centre_x=$((area_x + area_width / 2))
 xdotool mousemove "$centre_x" $((area_y + area_height / 2))
+sleep 0.3
 area_shot "$out/waiting-a.png"
 sleep 1
 area_shot "$out/waiting-b.png"
