@@ -18,3 +18,9 @@ extern int32_t fontPointSize;
 HRESULT InitDirect3D(HWND window, bool windowed, bool lightsOn, int32_t width, int32_t height);
 HRESULT CreateHudFont(ID3DXFont** font, const char* face, int32_t points);
 void ReleaseDevice();
+
+// Where InitDirect3D gets its Direct3D object: Direct3DCreate9 unless a test
+// or a tool puts a recording or drawing-free one in its place (nullptr
+// restores Direct3DCreate9).
+using Direct3DFactory = IDirect3D9* (*)(UINT sdkVersion);
+void SetDirect3DFactory(Direct3DFactory factory);

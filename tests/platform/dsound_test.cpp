@@ -40,6 +40,9 @@ class DirectSoundTest : public ::testing::Test {
         const WAVEFORMATEX format = PcmFormat(1, 8000, 8);
         EXPECT_EQ(primary->SetFormat(&format), DS_OK);
         primary->Release();
+        // Take the mixing from the audio thread before anything plays, or it
+        // would move the play cursors behind the test's back.
+        ASSERT_EQ(DirectSoundMixForTesting(directSound, nullptr, 0), S_OK);
     }
 
     void TearDown() override {

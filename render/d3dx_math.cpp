@@ -1,0 +1,138 @@
+#include "render/d3dx_math.h"
+
+#include <cmath>
+
+D3DXMATRIX::D3DXMATRIX(float m11, float m12, float m13, float m14, float m21, float m22, float m23,
+                       float m24, float m31, float m32, float m33, float m34, float m41, float m42,
+                       float m43, float m44)
+    : D3DMATRIX{} {
+    _11 = m11, _12 = m12, _13 = m13, _14 = m14;
+    _21 = m21, _22 = m22, _23 = m23, _24 = m24;
+    _31 = m31, _32 = m32, _33 = m33, _34 = m34;
+    _41 = m41, _42 = m42, _43 = m43, _44 = m44;
+}
+
+D3DXMATRIX D3DXMATRIX::operator*(const D3DMATRIX& right) const {
+    D3DXMATRIX product;
+    D3DXMatrixMultiply(&product, this, &right);
+    return product;
+}
+
+D3DMATRIX* D3DXMatrixIdentity(D3DMATRIX* out) {
+    *out = D3DMATRIX{};
+    out->_11 = out->_22 = out->_33 = out->_44 = 1.0f;
+    return out;
+}
+
+D3DMATRIX* D3DXMatrixMultiply(D3DMATRIX* out, const D3DMATRIX* m1, const D3DMATRIX* m2) {
+    // Built aside first: the world matrix is routinely multiplied into itself.
+    D3DMATRIX product{};
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            float sum = 0.0f;
+            for (int k = 0; k < 4; ++k) sum += m1->m[row][k] * m2->m[k][column];
+            product.m[row][column] = sum;
+        }
+    }
+    *out = product;
+    return out;
+}
+
+D3DMATRIX* D3DXMatrixTranslation(D3DMATRIX* out, float x, float y, float z) {
+    D3DXMatrixIdentity(out);
+    out->_41 = x;
+    out->_42 = y;
+    out->_43 = z;
+    return out;
+}
+
+D3DMATRIX* D3DXMatrixRotationYawPitchRoll(D3DMATRIX* out, float yaw, float pitch, float roll) {
+    // The three turns as row-vector matrices, multiplied in the order they act.
+    D3DMATRIX aboutZ, aboutX, aboutY;
+    D3DXMatrixIdentity(&aboutZ);
+    aboutZ._11 = std::cos(roll), aboutZ._12 = std::sin(roll);
+    aboutZ._21 = -std::sin(roll), aboutZ._22 = std::cos(roll);
+    D3DXMatrixIdentity(&aboutX);
+    aboutX._22 = std::cos(pitch), aboutX._23 = std::sin(pitch);
+    aboutX._32 = -std::sin(pitch), aboutX._33 = std::cos(pitch);
+    D3DXMatrixIdentity(&aboutY);
+    aboutY._11 = std::cos(yaw), aboutY._13 = -std::sin(yaw);
+    aboutY._31 = std::sin(yaw), aboutY._33 = std::cos(yaw);
+    D3DXMatrixMultiply(out, &aboutZ, &aboutX);
+    return D3DXMatrixMultiply(out, out, &aboutY);
+}
+
+D3DMATRIX* D3DXMatrixLookAtLH(D3DMATRIX* out, const D3DVECTOR* eye, const D3DVECTOR* at,
+                              const D3DVECTOR* up) {
+    D3DVECTOR forward{at->x - eye->x, at->y - eye->y, at->z - eye->z};
+    D3DXVec3Normalize(&forward, &forward);
+    D3DVECTOR right;
+    D3DXVec3Cross(&right, up, &forward);
+    D3DXVec3Normalize(&right, &right);
+    D3DVECTOR upward;
+    D3DXVec3Cross(&upward, &forward, &right);
+
+    D3DXMatrixIdentity(out);
+    out->_11 = right.x, out->_12 = upward.x, out->_13 = forward.x;
+    out->_21 = right.y, out->_22 = upward.y, out->_23 = forward.y;
+    out->_31 = right.z, out->_32 = upward.z, out->_33 = forward.z;
+    out->_41 = -D3DXVec3Dot(&right, eye);
+    out->_42 = -D3DXVec3Dot(&upward, eye);
+    out->_43 = -D3DXVec3Dot(&forward, eye);
+    return out;
+}
+
+D3DMATRIX* D3DXMatrixPerspectiveFovLH(D3DMATRIX* out, float fovY, float aspect, float zNear,
+                                      float zFar) {
+    const float yScale = 1.0f / std::tan(fovY / 2.0f);
+    const float xScale = yScale / aspect;
+    *out = D3DMATRIX{};
+    out->_11 = xScale;
+    out->_22 = yScale;
+    out->_33 = zFar / (zFar - zNear);
+    out->_34 = 1.0f;
+    out->_43 = -zNear * zFar / (zFar - zNear);
+    return out;
+}
+
+float D3DXVec3Dot(const D3DVECTOR* a, const D3DVECTOR* b) {
+    return a->x * b->x + a->y * b->y + a->z * b->z;
+}
+
+float D3DXVec3Length(const D3DVECTOR* v) {
+    return std::sqrt(D3DXVec3Dot(v, v));
+}
+
+D3DVECTOR* D3DXVec3Cross(D3DVECTOR* out, const D3DVECTOR* a, const D3DVECTOR* b) {
+    const D3DVECTOR cross{a->y * b->z - a->z * b->y, a->z * b->x - a->x * b->z,
+                          a->x * b->y - a->y * b->x};
+    *out = cross;
+    return out;
+}
+
+D3DVECTOR* D3DXVec3Normalize(D3DVECTOR* out, const D3DVECTOR* v) {
+    const float length = D3DXVec3Length(v);
+    if (length == 0.0f) {
+        *out = D3DVECTOR{0.0f, 0.0f, 0.0f};
+        return out;
+    }
+    *out = D3DVECTOR{v->x / length, v->y / length, v->z / length};
+    return out;
+}
+
+D3DVECTOR* D3DXVec3TransformCoord(D3DVECTOR* out, const D3DVECTOR* v, const D3DMATRIX* m) {
+    const float x = v->x * m->_11 + v->y * m->_21 + v->z * m->_31 + m->_41;
+    const float y = v->x * m->_12 + v->y * m->_22 + v->z * m->_32 + m->_42;
+    const float z = v->x * m->_13 + v->y * m->_23 + v->z * m->_33 + m->_43;
+    const float w = v->x * m->_14 + v->y * m->_24 + v->z * m->_34 + m->_44;
+    *out = D3DVECTOR{x / w, y / w, z / w};
+    return out;
+}
+
+D3DVECTOR* D3DXVec3TransformNormal(D3DVECTOR* out, const D3DVECTOR* v, const D3DMATRIX* m) {
+    const float x = v->x * m->_11 + v->y * m->_21 + v->z * m->_31;
+    const float y = v->x * m->_12 + v->y * m->_22 + v->z * m->_32;
+    const float z = v->x * m->_13 + v->y * m->_23 + v->z * m->_33;
+    *out = D3DVECTOR{x, y, z};
+    return out;
+}

@@ -1,0 +1,114 @@
+// "velmo.htm": the help page the Help menu opens in the browser. One file,
+// its style inline, nothing fetched from anywhere.
+#include "image_files.h"
+#include "media_writers.h"
+
+namespace {
+
+const char* const helpPage = R"(<!DOCTYPE html>
+<html lang="en">
+<head>
+<meta charset="utf-8">
+<title>Kestrune - How to play</title>
+<style>
+body { font-family: "Liberation Sans", Arial, Helvetica, sans-serif; background: #10183a; color: #e8ecff;
+       margin: 0; line-height: 1.5; }
+header { background: linear-gradient(#1c3cc8, #2850ff); padding: 24px 32px; border-bottom: 4px solid #ffd628; }
+h1 { margin: 0; font-size: 44px; color: #ffd628; text-shadow: 3px 3px 0 #00002a; }
+header p { margin: 4px 0 0; font-size: 18px; }
+main { max-width: 760px; padding: 8px 32px 32px; }
+h2 { color: #ffd628; border-bottom: 1px solid #34408a; padding-bottom: 4px; margin-top: 28px; }
+table { border-collapse: collapse; width: 100%; }
+td, th { border: 1px solid #34408a; padding: 6px 10px; text-align: left; vertical-align: top; }
+th { background: #1c2660; }
+kbd { background: #e8ecff; color: #10183a; border-radius: 3px; padding: 0 5px; font-weight: bold; }
+.message { color: #ff60ff; font-weight: bold; }
+</style>
+</head>
+<body>
+<header>
+<h1>Kestrune</h1>
+<p>Five laps of a country circuit, thirty-one trees and four drunken Zorveks.</p>
+</header>
+<main>
+
+<h2>Starting a race</h2>
+<p>Choose <b>File &gt; Start</b>, or click the lower part of the title picture (where it says
+<i>Click here to start</i>). The race is set up and waits for you: click once in the picture to
+start the clock.</p>
+<p>Press <kbd>Esc</kbd> during a race to leave it and return to the title picture. Start again
+whenever you like.</p>
+
+<h2>Driving with the mouse</h2>
+<p>The mouse is the only control. Where the cursor stands in the picture sets how you drive:</p>
+<table>
+<tr><th>Cursor</th><th>Car</th></tr>
+<tr><td>Above the centre</td><td>Drives forward; the higher, the faster.</td></tr>
+<tr><td>Below the centre</td><td>Drives backward; the lower, the faster.</td></tr>
+<tr><td>Left of the centre</td><td>Turns left; the further out, the sharper.</td></tr>
+<tr><td>Right of the centre</td><td>Turns right; the further out, the sharper.</td></tr>
+<tr><td>At the centre</td><td>Stands still.</td></tr>
+</table>
+<p>The car does exactly what the cursor asks, with no run-out: bring the cursor back to the
+centre and it stops at once. Off the tarmac the car crawls at an eighth of its speed, so keep
+to the road.</p>
+
+<h2>The rules</h2>
+<ul>
+<li>Drive <b>five laps</b> of the circuit. A lap counts each time you cross the start line
+driving on round the course.</li>
+<li><b>Trees</b> stand close to the road, and the corners are lined with them: cutting a
+corner is asking for trouble.</li>
+<li><b>Zorveks</b>, the wandering robots, stagger towards your car. You will hear one call
+out when it is near.</li>
+<li>Every tree or Zorvek you touch damages the car. The <b>fourth hit wrecks it</b> and the
+race is over.</li>
+<li>The score counts the races you finish in a row; a wreck sets it back to zero. The best
+race time is kept as long as the game runs.</li>
+</ul>
+
+<h2>Messages</h2>
+<p>The line at the top of the picture tells you how things stand:</p>
+<table>
+<tr><th>Message</th><th>Meaning</th></tr>
+<tr><td class="message">Welcome to Kestrune! Use mouse to drive.</td><td>The race is ready: click to start.</td></tr>
+<tr><td class="message">Avoid trees and drunken Zorveks.</td><td>First hit.</td></tr>
+<tr><td class="message">You've damaged the front end.</td><td>Second hit.</td></tr>
+<tr><td class="message">You've torn off the side moulding.</td><td>Third hit: one more and the car is done.</td></tr>
+<tr><td class="message">GAME OVER</td><td>The fourth hit wrecked the car.</td></tr>
+<tr><td class="message">You made it 5 laps!</td><td>Race finished; enjoy the music.</td></tr>
+</table>
+<p>The line at the bottom shows the lap and the race time while you drive
+(<span class="message">Lap:2 Time:31.40</span>), and between races the score and the best
+time (<span class="message">SCORE: 1 BEST TIME: 74.25</span>). Click to start the next race.</p>
+
+<h2>Options</h2>
+<p><b>File &gt; Options...</b> opens the options. They are saved when you press OK and take
+effect at the next start.</p>
+<table>
+<tr><th>Option</th><th>Effect</th></tr>
+<tr><td>Windowed</td><td>Play in the window; unticked, the game fills the screen.</td></tr>
+<tr><td>Window Size</td><td>The picture size for full-screen play: 640 x 480, 800 x 600 or 1024 x 768.</td></tr>
+<tr><td>Lights</td><td>Race at night, by the light of your headlamp.</td></tr>
+<tr><td>Background Music</td><td>Remembered with the other options.</td></tr>
+</table>
+
+<h2>Menus</h2>
+<table>
+<tr><th>Command</th><th>Does</th></tr>
+<tr><td>File &gt; Start</td><td>Starts a race.</td></tr>
+<tr><td>File &gt; Options...</td><td>Opens the options.</td></tr>
+<tr><td>File &gt; Exit</td><td>Closes the game.</td></tr>
+<tr><td>Help &gt; HTML Help...</td><td>Opens this page.</td></tr>
+<tr><td>Help &gt; About ...</td><td>Shows who made the game (also <kbd>Alt</kbd>+<kbd>?</kbd>).</td></tr>
+</table>
+</main>
+</body>
+</html>
+)";
+
+}  // namespace
+
+bool WriteHelpPage(const std::string& folder) {
+    return WriteText(folder + "/velmo.htm", helpPage);
+}

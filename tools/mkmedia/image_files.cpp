@@ -1,0 +1,153 @@
+#include "image_files.h"
+
+#include <jpeglib.h>
+#include <png.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+struct FileCloser {
+    void operator()(FILE* file) const {
+        if (file) std::fclose(file);
+    }
+};
+using FileHandle = std::unique_ptr<FILE, FileCloser>;
+
+void PutU16(std::vector<uint8_t>& bytes, uint32_t value) {
+    bytes.push_back(value & 0xFF);
+    bytes.push_back((value >> 8) & 0xFF);
+}
+
+void PutU32(std::vector<uint8_t>& bytes, uint32_t value) {
+    PutU16(bytes, value & 0xFFFF);
+    PutU16(bytes, value >> 16);
+}
+
+// BITMAPFILEHEADER and BITMAPINFOHEADER; bottom-up rows (positive height).
+void PutBmpHeaders(std::vector<uint8_t>& bytes, int width, int height, int bitCount,
+                   uint32_t compression, uint32_t pixelOffset, uint32_t imageSize) {
+    bytes.push_back('B');
+    bytes.push_back('M');
+    PutU32(bytes, pixelOffset + imageSize);
+    PutU32(bytes, 0);
+    PutU32(bytes, pixelOffset);
+    PutU32(bytes, 40);
+    PutU32(bytes, static_cast<uint32_t>(width));
+    PutU32(bytes, static_cast<uint32_t>(height));
+    PutU16(bytes, 1);
+    PutU16(bytes, static_cast<uint32_t>(bitCount));
+    PutU32(bytes, compression);
+    PutU32(bytes, imageSize);
+    PutU32(bytes, 2835);  // 72 dots per inch
+    PutU32(bytes, 2835);
+    PutU32(bytes, 0);
+    PutU32(bytes, 0);
+}
+
+}  // namespace
+
+bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FileHandle file(std::fopen(path.c_str(), "wb"));
+    if (!file) return false;
+    return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+}
+
+bool WriteText(const std::string& path, const std::string& text) {
+    return WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+bool WritePng(const std::string& path, const Picture& picture, bool withAlpha) {
+    FileHandle file(std::fopen(path.c_str(), "wb"));
+    if (!file) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file.get());
+    png_set_IHDR(png, info, picture.width, picture.height, 8,
+                 withAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    int channels = withAlpha ? 4 : 3;
+    std::vector<uint8_t> row(static_cast<size_t>(picture.width) * channels);
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const uint8_t* p = &picture.rgba[(static_cast<size_t>(y) * picture.width + x) * 4];
+            for (int c = 0; c < channels; ++c) row[static_cast<size_t>(x) * channels + c] = p[c];
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return std::ferror(file.get()) == 0;
+}
+
+bool WriteJpeg(const std::string& path, const Picture& picture, int quality) {
+    FileHandle file(std::fopen(path.c_str(), "wb"));
+    if (!file) return false;
+    jpeg_compress_struct compressor;
+    jpeg_error_mgr errors;
+    compressor.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&compressor);
+    jpeg_stdio_dest(&compressor, file.get());
+    compressor.image_width = static_cast<JDIMENSION>(picture.width);
+    compressor.image_height = static_cast<JDIMENSION>(picture.height);
+    compressor.input_components = 3;
+    compressor.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&compressor);
+    jpeg_set_quality(&compressor, quality, TRUE);
+    jpeg_start_compress(&compressor, TRUE);
+    std::vector<uint8_t> row(static_cast<size_t>(picture.width) * 3);
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const uint8_t* p = &picture.rgba[(static_cast<size_t>(y) * picture.width + x) * 4];
+            for (int c = 0; c < 3; ++c) row[static_cast<size_t>(x) * 3 + c] = p[c];
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&compressor, rows, 1);
+    }
+    jpeg_finish_compress(&compressor);
+    jpeg_destroy_compress(&compressor);
+    return std::ferror(file.get()) == 0;
+}
+
+bool WriteBmp24(const std::string& path, const Picture& picture) {
+    uint32_t stride = (static_cast<uint32_t>(picture.width) * 3 + 3) & ~3u;
+    uint32_t imageSize = stride * static_cast<uint32_t>(picture.height);
+    std::vector<uint8_t> bytes;
+    PutBmpHeaders(bytes, picture.width, picture.height, 24, 0, 54, imageSize);
+    for (int y = picture.height - 1; y >= 0; --y) {
+        size_t rowStart = bytes.size();
+        for (int x = 0; x < picture.width; ++x) {
+            const uint8_t* p = &picture.rgba[(static_cast<size_t>(y) * picture.width + x) * 4];
+            bytes.push_back(p[2]);
+            bytes.push_back(p[1]);
+            bytes.push_back(p[0]);
+        }
+        while (bytes.size() - rowStart < stride) bytes.push_back(0);
+    }
+    return WriteBytes(path, bytes);
+}
+
+bool WriteBmp565(const std::string& path, int width, int height,
+                 const std::vector<uint16_t>& codes) {
+    constexpr uint32_t BI_BITFIELDS = 3;
+    uint32_t stride = (static_cast<uint32_t>(width) * 2 + 3) & ~3u;
+    uint32_t imageSize = stride * static_cast<uint32_t>(height);
+    std::vector<uint8_t> bytes;
+    PutBmpHeaders(bytes, width, height, 16, BI_BITFIELDS, 14 + 40 + 12, imageSize);
+    PutU32(bytes, 0xF800);  // red
+    PutU32(bytes, 0x07E0);  // green
+    PutU32(bytes, 0x001F);  // blue
+    for (int y = height - 1; y >= 0; --y) {
+        size_t rowStart = bytes.size();
+        for (int x = 0; x < width; ++x) PutU16(bytes, codes[static_cast<size_t>(y) * width + x]);
+        while (bytes.size() - rowStart < stride) bytes.push_back(0);
+    }
+    return WriteBytes(path, bytes);
+}

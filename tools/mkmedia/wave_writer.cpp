@@ -1,0 +1,114 @@
+#include "wave_writer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "image_files.h"
+
+namespace {
+
+void PutU16(std::vector<uint8_t>& bytes, uint32_t value) {
+    bytes.push_back(value & 0xFF);
+    bytes.push_back((value >> 8) & 0xFF);
+}
+
+void PutU32(std::vector<uint8_t>& bytes, uint32_t value) {
+    PutU16(bytes, value & 0xFFFF);
+    PutU16(bytes, value >> 16);
+}
+
+void PutTag(std::vector<uint8_t>& bytes, const char* tag) {
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(tag[i]));
+}
+
+// Envelope of a note: linear attack, flat, linear release, zero outside.
+double Envelope(double t, double length, double attack, double release) {
+    if (t < 0 || t > length) return 0;
+    double level = 1.0;
+    if (t < attack) level = t / attack;
+    if (t > length - release) level = std::min(level, (length - t) / release);
+    return level;
+}
+
+template <typename Voice>
+void AddVoice(Sound& sound, double start, double length, Voice voice) {
+    size_t first = static_cast<size_t>(std::max(0.0, start) * sound.rate);
+    size_t last =
+        std::min(sound.samples.size(), static_cast<size_t>((start + length) * sound.rate) + 1);
+    for (size_t i = first; i < last; ++i) {
+        double t = double(i) / sound.rate - start;
+        sound.samples[i] += voice(t);
+    }
+}
+
+}  // namespace
+
+bool WriteWave(const std::string& path, const Sound& sound, double peak) {
+    double loudest = 0;
+    for (double s : sound.samples) loudest = std::max(loudest, std::abs(s));
+    double gain = loudest > 0 ? peak / loudest : 0;
+    uint32_t dataSize = static_cast<uint32_t>(sound.samples.size() * 2);
+    std::vector<uint8_t> bytes;
+    PutTag(bytes, "RIFF");
+    PutU32(bytes, 4 + 8 + 16 + 8 + dataSize);
+    PutTag(bytes, "WAVE");
+    PutTag(bytes, "fmt ");
+    PutU32(bytes, 16);
+    PutU16(bytes, 1);  // PCM
+    PutU16(bytes, 1);  // mono
+    PutU32(bytes, static_cast<uint32_t>(sound.rate));
+    PutU32(bytes, static_cast<uint32_t>(sound.rate * 2));
+    PutU16(bytes, 2);   // block align
+    PutU16(bytes, 16);  // bits per sample
+    PutTag(bytes, "data");
+    PutU32(bytes, dataSize);
+    for (double s : sound.samples) {
+        long value = std::lround(std::clamp(s * gain, -1.0, 1.0) * 32767.0);
+        PutU16(bytes, static_cast<uint32_t>(static_cast<uint16_t>(static_cast<int16_t>(value))));
+    }
+    return WriteBytes(path, bytes);
+}
+
+double NoteFrequency(int note) {
+    return 440.0 * std::pow(2.0, (note - 69) / 12.0);
+}
+
+void AddBell(Sound& sound, double start, double frequency, double length, double level) {
+    const double twoPi = 2 * std::numbers::pi;
+    AddVoice(sound, start, length, [&](double t) {
+        double envelope = Envelope(t, length, 0.004, 0.02) * std::exp(-t * 6.0 / length);
+        double tone = std::sin(twoPi * frequency * t) +
+                      0.3 * std::sin(twoPi * 2 * frequency * t) * std::exp(-t * 12) +
+                      0.12 * std::sin(twoPi * 3 * frequency * t) * std::exp(-t * 20);
+        return level * envelope * tone;
+    });
+}
+
+void AddLead(Sound& sound, double start, double frequency, double length, double level) {
+    const double twoPi = 2 * std::numbers::pi;
+    int harmonics = std::max(1, static_cast<int>(sound.rate / 3.0 / frequency));
+    AddVoice(sound, start, length, [&](double t) {
+        double envelope = Envelope(t, length, 0.01, std::min(0.06, length / 3)) *
+                          (0.75 + 0.25 * std::exp(-t * 8));
+        double vibrato = 1 + 0.004 * std::sin(twoPi * 5.5 * t) * std::min(1.0, t * 4);
+        double value = 0;
+        for (int k = 1; k <= harmonics; k += 2) {
+            value += std::sin(twoPi * k * frequency * vibrato * t) / k * std::exp(-0.08 * k);
+        }
+        return level * envelope * value;
+    });
+}
+
+void AddSoft(Sound& sound, double start, double frequency, double length, double level,
+             double attack, double release) {
+    const double twoPi = 2 * std::numbers::pi;
+    int harmonics = std::max(1, std::min(9, static_cast<int>(sound.rate / 3.0 / frequency)));
+    AddVoice(sound, start, length, [&](double t) {
+        double envelope = Envelope(t, length, attack, release);
+        double value = 0;
+        for (int k = 1; k <= harmonics; k += 2)
+            value += std::sin(twoPi * k * frequency * t) / (k * k);
+        return level * envelope * value;
+    });
+}
