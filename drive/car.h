@@ -1,0 +1,29 @@
+#pragma once
+// The player's car under mouse steering, and the chase camera and headlight
+// that follow it.
+#include "platform/d3d9_types.h"
+
+// Read by the scene drawing: the eye 3.75 units behind and 1.0 above the car,
+// looking at a point 0.25 above it.
+extern D3DVECTOR cameraEye;
+extern D3DVECTOR cameraTarget;
+
+// New race: seeds the random generator, restarts the race clock, puts the car
+// at the start and the obstacles in place, starts the engine if it is silent
+// and zeroes laps, damage and race time. The car's yaw and lastZone carry over.
+void ResetRace();
+
+// Waiting: the car stands on the ground, the camera on it, the robots fidget.
+void UpdateWaitingScene();
+
+// Racing: steers and moves the car by mouseX, mouseY and frameTime, tests the
+// road at the end of the asked step, re-pitches the engine, and moves camera,
+// headlight, trees and robots.
+void DriveCar();
+
+// Puts the camera behind the car by its position and yaw.
+void UpdateCamera();
+
+// The C key: a car object whose state is nonzero is marked removed; a present
+// car stays present.
+void ToggleCarState();
