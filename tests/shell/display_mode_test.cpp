@@ -22,9 +22,14 @@ class DisplayMode : public ShellFixture {
 };
 
 TEST_F(DisplayMode, FullScreen1024RemovesTheMenuAndSets1024By768) {
+    RecordDirect3D();
     GameOptions.windowed = 0;
     GameOptions.windowWidth = 1024;
-    PrepareDisplay(&window);
+    EXPECT_EQ(PrepareDisplay(&window), S_OK);
+    EXPECT_EQ(direct.parameters.Windowed, FALSE);
+    EXPECT_EQ(direct.parameters.BackBufferWidth, 1024u);
+    EXPECT_EQ(direct.parameters.BackBufferHeight, 768u);
+    EXPECT_EQ(direct.parameters.BackBufferFormat, D3DFMT_R5G6B5);
     EXPECT_EQ(GetWindowLongA(&window, GWL_STYLE), static_cast<LONG>(0x90080000u));
     EXPECT_EQ(savedMenu, menu);
     EXPECT_EQ(GetMenu(&window), nullptr);

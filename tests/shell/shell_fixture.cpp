@@ -36,7 +36,19 @@ void ShellFixture::SetUp() {
     RecordedMessageBoxes().clear();
 }
 
+void ShellFixture::RecordDirect3D() {
+    recordingDirect3D = &direct;
+    refuseToExist = false;
+    SetDirect3DFactory(RecordingDirect3D::Create);
+    recordingDirect3DInstalled = true;
+}
+
 void ShellFixture::TearDown() {
+    if (recordingDirect3DInstalled) {
+        if (device != &nullDevice) ReleaseDevice();
+        SetDirect3DFactory(nullptr);
+        recordingDirect3D = nullptr;
+    }
     device = nullptr;
     mainWindow = nullptr;
     savedMenu = nullptr;

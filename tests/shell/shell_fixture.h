@@ -6,6 +6,7 @@
 #include "render/device.h"
 #include "tests/support/null_device.h"
 #include "tests/support/race_fixture.h"
+#include "tests/support/recording_direct3d.h"
 #include "tests/support/recording_window.h"
 #include "tests/support/temporary_directory.h"
 
@@ -16,6 +17,8 @@ class ShellFixture : public RaceFixture {
 
     // A game is running: `device` is the null device.
     void GiveDevice() { device = &nullDevice; }
+    // Direct3D made by the device set-up records what it is asked for.
+    void RecordDirect3D();
 
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     // A mouse move with the cursor at (x, y) on the screen.
@@ -24,4 +27,6 @@ class ShellFixture : public RaceFixture {
     RecordingWindow window;
     NullDevice nullDevice;
     TemporaryDirectory folder;
+    RecordingDirect3D direct;
+    bool recordingDirect3DInstalled = false;
 };

@@ -6,6 +6,7 @@
 
 #include "platform/paint.h"
 #include "render/device.h"
+#include "render/mesh_object.h"
 #include "shell/dialogs.h"
 #include "shell/options.h"
 #include "shell/resources.h"
@@ -292,8 +293,29 @@ TEST_F(MenuCommands, StartWhileADeviceExistsDoesNothing) {
     EXPECT_EQ(phase, Racing);
 }
 
+TEST_F(MenuCommands, StartMakesTheDeviceAndLoadsTheMeshesAndASecondStartDoesNothing) {
+    RecordDirect3D();
+    Send(WM_COMMAND, IDM_START);
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(device, direct.device.get());
+    EXPECT_EQ(direct.focusWindow, &window);
+    EXPECT_EQ(direct.parameters.Windowed, TRUE);
+    EXPECT_NE(trackObject, nullptr);
+    EXPECT_STREQ(messageText, raceMessages[0]);
+    EXPECT_EQ(phase, NewRace);  // the first frame sets up the race
+    EXPECT_TRUE(window.calls.empty());
+
+    IDirect3DDevice9* first = device;
+    MeshObject* firstTrack = trackObject;
+    Send(WM_COMMAND, IDM_START);
+    EXPECT_EQ(device, first);
+    EXPECT_EQ(trackObject, firstTrack);
+    EXPECT_TRUE(TakeQueuedMessages().empty());
+}
+
 TEST_F(MenuCommands, StartWhoseDeviceCannotBeMadeEndsTheProgram) {
-    // The recording window has no GL context, so the device set-up fails.
+    RecordDirect3D();
+    direct.failCreateDevice = true;
     Send(WM_COMMAND, IDM_START);
     EXPECT_EQ(device, nullptr);
     EXPECT_EQ(window.Count("destroy"), 1);
