@@ -5,6 +5,7 @@
 #include "race/race_links.h"
 #include "render/device.h"
 #include "render/scene.h"
+#include "shell/display_mode.h"
 #include "sound/game_sounds.h"
 
 namespace {
@@ -18,9 +19,8 @@ void PlayRaceCue(RaceCue cue) {
     if (zone >= 0 && zone < turnSoundCount) PlayIfSilent(turnSounds[zone]);
 }
 
-bool DeviceExists() {
-    return device != nullptr;
-}
+// A game runs while the renderer's device exists.
+bool DeviceExists() { return device != nullptr; }
 
 }  // namespace
 
@@ -31,6 +31,7 @@ void ConnectGame() {
     raceLinks.driveCar = DriveCar;
     raceLinks.checkCollisions = CheckCollisions;
     raceLinks.renderFrame = RenderFrame;
+    raceLinks.leaveRace = LeaveRace;
     raceLinks.deviceExists = DeviceExists;
     raceLinks.playCue = PlayRaceCue;
     raceLinks.stopEngine = StopEngineSound;

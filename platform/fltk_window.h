@@ -1,0 +1,25 @@
+#pragma once
+// The desktop behind the Win32 stand-ins, made with FLTK: the main window (a
+// menu bar over an OpenGL drawing area), modal dialogs, message boxes and the
+// opening of pages. Only the real program installs it; tests work with the
+// stand-ins' doubles and never touch a display.
+#include "platform/resources.h"
+#include "platform/window.h"
+
+// Opens the display and installs the toolkit's window factory, dialog runner,
+// message boxes, page opener, cursor and event pump. Without a display nothing
+// is installed, so no window can be created and the program ends quietly.
+// Returns whether the display was opened.
+bool UseFltkDesktop();
+
+// The dialog runner the desktop installs (fltk_dialog.cpp).
+INT_PTR RunFltkDialog(HINSTANCE instance, const DialogResource& dialog, HWND owner,
+                      DLGPROC procedure, LPARAM parameter);
+
+// Virtual-key code of an FLTK key (Fl::event_key()); 0 for keys the game's
+// Windows version would not see.
+UINT VirtualKeyOf(int fltkKey);
+
+// A window's icon drawn at `size` pixels from its icon resource, as RGBA;
+// empty when the resource is missing.
+std::vector<uint8_t> IconPixels(HINSTANCE instance, int id, int size);

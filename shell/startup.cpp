@@ -1,0 +1,91 @@
+#include "shell/startup.h"
+
+#include <cstring>
+
+#include "drive/track_map.h"
+#include "platform/gdi_bitmap.h"
+#include "race/frame_step.h"
+#include "race/game_state.h"
+#include "shell/game_links.h"
+#include "shell/media_path.h"
+#include "shell/options.h"
+#include "shell/resources.h"
+#include "shell/window_proc.h"
+#include "sound/game_sounds.h"
+
+HINSTANCE appInstance = nullptr;
+HWND mainWindow = nullptr;
+char windowTitle[100] = "";
+char windowClassName[100] = "";
+std::string splashFileName = "velmo2.bmp";
+std::string helpFileName = "velmo.htm";
+std::string trackMapFileName = "trackmap16.bmp";
+HDC splashDC = nullptr;
+
+namespace {
+
+// The splash bitmap selected into splashDC.
+GdiBitmap splashBitmap;
+
+}  // namespace
+
+void SetMediaFileNames() {
+    optionsFileName = MediaPath("options.kvz");
+    splashFileName = MediaPath("velmo2.bmp");
+    helpFileName = MediaPath("velmo.htm");
+    trackMapFileName = MediaPath("trackmap16.bmp");
+}
+
+void RegisterWindowClass(HINSTANCE instance) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = 48;
+    windowClass.style = 3;  // CS_HREDRAW | CS_VREDRAW
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.iconId = IDI_KESTRUNE;
+    windowClass.background = 6;  // COLOR_WINDOW + 1
+    windowClass.menuId = IDC_KESTRUNE;
+    windowClass.lpszClassName = windowClassName;
+    windowClass.smallIconId = IDI_SMALL;
+    RegisterClassExA(&windowClass);
+}
+
+bool InitInstance(HINSTANCE instance, int showCommand) {
+    appInstance = instance;
+    HWND window =
+        CreateWindowExA(0, windowClassName, windowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 640, 480, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) return false;
+    mainWindow = window;
+    std::memset(keyDown, 0, sizeof keyDown);
+
+    // Neither picture is checked: without one the game still runs.
+    LoadTrackMap(trackMapFileName.c_str());
+    splashDC = CreateCompatibleDC(nullptr);
+    splashBitmap.LoadFromFile(splashFileName.c_str());
+    if (splashBitmap.IsLoaded()) {
+        SelectBitmapPixels(splashDC, splashBitmap.Width(), splashBitmap.Height(),
+                           splashBitmap.Rgba().data());
+    }
+
+    soundDevice = CreateSoundDevice(mainWindow);
+    LoadGameSounds();
+
+    score = -1;
+    UpdateScoreText();
+    ConnectGame();
+
+    ShowWindow(mainWindow, showCommand);
+    UpdateWindow(mainWindow);
+    return true;
+}
+
+void ReleaseResources() {
+    ReleaseGameSounds();
+    ReleaseTrackMap();
+    if (splashDC != nullptr) {
+        DeleteDC(splashDC);
+        splashDC = nullptr;
+    }
+    splashBitmap.Clear();
+}

@@ -1,0 +1,179 @@
+#include "platform/window.h"
+
+#include <FL/Enumerations.H>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/dialog.h"
+#include "platform/fltk_window.h"
+#include "platform/paint.h"
+#include "platform/shell_open.h"
+#include "tests/support/recording_window.h"
+
+namespace {
+
+std::vector<UINT> received;
+
+LRESULT Receive(HWND, UINT message, WPARAM, LPARAM) {
+    received.push_back(message);
+    return 0;
+}
+
+class MessageQueue : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TakeQueuedMessages();
+        received.clear();
+    }
+    void TearDown() override { TakeQueuedMessages(); }
+};
+
+TEST_F(MessageQueue, MessagesComeOutInTheOrderPostedAndPeekingLeavesThem) {
+    RecordingWindow window(Receive);
+    PostMessageA(&window, WM_PAINT, 1, 2);
+    PostMessageA(&window, WM_KEYDOWN, 3, 4);
+    MSG message{};
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(message.message, WM_PAINT);
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(message.message, WM_PAINT);
+    EXPECT_EQ(message.wParam, 1u);
+    EXPECT_EQ(message.lParam, 2);
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(message.message, WM_KEYDOWN);
+    DispatchMessageA(&message);
+    EXPECT_EQ(received, std::vector<UINT>{WM_KEYDOWN});
+    EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST_F(MessageQueue, DestroyingAWindowSendsDestroyOnceAndDropsItsMessages) {
+    RecordingWindow window(Receive);
+    RecordingWindow other(Receive);
+    PostMessageA(&window, WM_PAINT, 0, 0);
+    PostMessageA(&other, WM_PAINT, 0, 0);
+    EXPECT_TRUE(DestroyWindow(&window));
+    EXPECT_FALSE(DestroyWindow(&window));
+    EXPECT_EQ(received, std::vector<UINT>{WM_DESTROY});
+    EXPECT_EQ(window.Count("destroy"), 1);
+    const std::vector<MSG> left = TakeQueuedMessages();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].hwnd, &other);
+}
+
+TEST_F(MessageQueue, QuitCarriesItsExitCode) {
+    PostQuitMessage(5);
+    const std::vector<MSG> left = TakeQueuedMessages();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].message, WM_QUIT);
+    EXPECT_EQ(left[0].wParam, 5u);
+    EXPECT_EQ(left[0].hwnd, nullptr);
+}
+
+ResourceModule TestModule() {
+    ResourceModule module;
+    module.strings = {{103, "Kestrune"}};
+    module.accelerators = {{109, {{FALT, '?', 104}, {0, 'q', 7}}}};
+    module.dialogs = {{106, "Options", "MS Shell Dlg", 8, 0, 0, 0, 210, 142, {}}};
+    return module;
+}
+
+TEST_F(MessageQueue, AcceleratorsMatchTheCharacterAndTheAltKey) {
+    const ResourceModule module = TestModule();
+    HACCEL table = LoadAcceleratorsA(&module, 109);
+    ASSERT_NE(table, nullptr);
+    RecordingWindow window([](HWND, UINT message, WPARAM wParam, LPARAM) -> LRESULT {
+        if (message == WM_COMMAND) received.push_back(static_cast<UINT>(wParam));
+        return 0;
+    });
+    MSG altQuestion{&window, WM_SYSCHAR, '?', 0, 0, {0, 0}};
+    MSG plainQuestion{&window, WM_CHAR, '?', 0, 0, {0, 0}};
+    MSG altQ{&window, WM_SYSCHAR, 'q', 0, 0, {0, 0}};
+    MSG plainQ{&window, WM_CHAR, 'q', 0, 0, {0, 0}};
+    MSG keyDown{&window, WM_SYSKEYDOWN, '?', 0, 0, {0, 0}};
+    EXPECT_EQ(TranslateAcceleratorA(&window, table, &altQuestion), 1);
+    EXPECT_EQ(TranslateAcceleratorA(&window, table, &plainQuestion), 0);
+    EXPECT_EQ(TranslateAcceleratorA(&window, table, &altQ), 0);
+    EXPECT_EQ(TranslateAcceleratorA(&window, table, &plainQ), 1);
+    EXPECT_EQ(TranslateAcceleratorA(&window, table, &keyDown), 0);
+    EXPECT_EQ(TranslateAcceleratorA(nullptr, table, &altQuestion), 0);
+    // The command arrives with 1 in the high word: it came from an accelerator.
+    EXPECT_EQ(received, (std::vector<UINT>{MAKEWPARAM(104, 1), MAKEWPARAM(7, 1)}));
+    DestroyAcceleratorTable(table);
+}
+
+TEST(Resources, StringsAreCutToTheBuffer) {
+    const ResourceModule module = TestModule();
+    char buffer[5] = "xxxx";
+    EXPECT_EQ(LoadStringA(&module, 103, buffer, sizeof buffer), 4);
+    EXPECT_STREQ(buffer, "Kest");
+    EXPECT_EQ(LoadStringA(&module, 999, buffer, sizeof buffer), 0);
+    EXPECT_STREQ(buffer, "");
+}
+
+TEST(Dialogs, ARunnerGetsTheTemplateAndAMissingOneFails) {
+    const ResourceModule module = TestModule();
+    InstallDialogRecorder();
+    DLGPROC procedure = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return 0; };
+    EXPECT_EQ(DialogBoxParamA(&module, 106, nullptr, procedure, 0), 1);
+    EXPECT_EQ(DialogBoxParamA(&module, 107, nullptr, procedure, 0), -1);
+    ASSERT_EQ(RunDialogs().size(), 1u);
+    EXPECT_EQ(RunDialogs()[0].id, 106);
+    SetDialogRunner(nullptr);
+    EXPECT_EQ(DialogBoxParamA(&module, 106, nullptr, procedure, 0), -1);
+}
+
+TEST(Dialogs, UnitsOfTheEightPointFontAreOneAndAHalfByOneAndFiveEighthsPixels) {
+    EXPECT_EQ(DialogUnitsToPixelsX(210, 8), 315);
+    EXPECT_EQ(DialogUnitsToPixelsY(142, 8), 231);
+    EXPECT_EQ(DialogUnitsToPixelsX(4, 8), 6);
+    EXPECT_EQ(DialogUnitsToPixelsY(8, 8), 13);
+    EXPECT_EQ(DialogUnitsToPixelsY(8, 16), 26);
+}
+
+TEST(Painting, BitBltCopiesOnlyWhatTheBitmapHas) {
+    RecordingDC screen;
+    HDC memory = CreateCompatibleDC(nullptr);
+    // Nothing selected: nothing copied.
+    EXPECT_FALSE(BitBlt(&screen, 0, 0, 10, 10, memory, 0, 0, SRCCOPY));
+    std::vector<uint8_t> pixels(100 * 50 * 4);
+    SelectBitmapPixels(memory, 100, 50, pixels.data());
+    EXPECT_TRUE(BitBlt(&screen, 5, 6, 80, 80, memory, 30, 10, SRCCOPY));
+    ASSERT_EQ(screen.drawn.size(), 1u);
+    EXPECT_EQ(screen.drawn[0].x, 5);
+    EXPECT_EQ(screen.drawn[0].y, 6);
+    EXPECT_EQ(screen.drawn[0].width, 70);
+    EXPECT_EQ(screen.drawn[0].height, 40);
+    EXPECT_EQ(screen.drawn[0].first, pixels.data() + (10 * 100 + 30) * 4);
+    EXPECT_EQ(screen.drawn[0].strideBytes, 400u);
+    EXPECT_TRUE(BitBlt(&screen, 0, 0, 10, 10, memory, 100, 0, SRCCOPY));
+    EXPECT_EQ(screen.drawn.size(), 1u);
+    DeleteDC(memory);
+}
+
+TEST(ShellOpen, PathsBecomeFileUrisAndAddressesStay) {
+    EXPECT_EQ(ShellUriFor("/games/my kestrune/media/velmo.htm"),
+              "file:///games/my%20kestrune/media/velmo.htm");
+    EXPECT_EQ(ShellUriFor("https://example.org/a b"), "https://example.org/a b");
+    InstallShellOpenRecorder();
+    EXPECT_GT(ShellExecuteA(nullptr, "open", "/x.htm", nullptr, nullptr, SW_SHOWNORMAL), 32);
+    EXPECT_LE(ShellExecuteA(nullptr, "print", "/y.htm", nullptr, nullptr, SW_SHOWNORMAL), 32);
+    EXPECT_EQ(OpenedFiles(), std::vector<std::string>{"/x.htm"});
+    SetShellOpener(nullptr);
+    EXPECT_LE(ShellExecuteA(nullptr, "open", "/x.htm", nullptr, nullptr, SW_SHOWNORMAL), 32);
+}
+
+TEST(Keys, FltkKeysBecomeVirtualKeyCodes) {
+    EXPECT_EQ(VirtualKeyOf(FL_Escape), 0x1Bu);
+    EXPECT_EQ(VirtualKeyOf('c'), 0x43u);
+    EXPECT_EQ(VirtualKeyOf('7'), 0x37u);
+    EXPECT_EQ(VirtualKeyOf(' '), 0x20u);
+    EXPECT_EQ(VirtualKeyOf(FL_Left), 0x25u);
+    EXPECT_EQ(VirtualKeyOf(FL_F + 1), 0x70u);
+    EXPECT_EQ(VirtualKeyOf(FL_Shift_R), 0x10u);
+    EXPECT_EQ(VirtualKeyOf(FL_Alt_L), 0x12u);
+    EXPECT_EQ(VirtualKeyOf(FL_Volume_Up), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,193 @@
+#!/usr/bin/env bash
+# Plays the real game under a private X server with real input, as a person
+# would: the splash, a race started by a click, driving, Escape back to the
+# splash, the Options and About dialogs, and closing the window. A screenshot
+# of every step is kept in the artefact folder.
+#
+#   play_through.sh KESTRUNE X_PROBE ARTEFACT_FOLDER
+set -euo pipefail
+
+game=$(realpath "$1")
+probe=$(realpath "$2")
+out=$3
+media=$(dirname "$game")/media
+options=$media/options.kvz
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+for tool in Xvfb xdotool; do
+    command -v "$tool" >/dev/null || fail "$tool is missing (tools/install-deps.sh installs it)"
+done
+[ -f "$media/velmo2.bmp" ] || fail "no splash picture in $media: build the media first"
+
+mkdir -p "$out"
+rm -f "$out"/*.png "$out"/kestrune.log
+
+xvfb_pid=""
+game_pid=""
+saved_options=""
+cleanup() {
+    # The sound library takes SIGTERM for itself, so a game left running is
+    # stopped for good.
+    [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    # The player's options file goes back as it was.
+    if [ -n "$saved_options" ]; then
+        mv -f "$saved_options" "$options"
+    else
+        rm -f "$options"
+    fi
+}
+trap cleanup EXIT
+
+# The test starts from the default options: windowed, lights on, 640 wide.
+if [ -f "$options" ]; then
+    saved_options=$out/options.kvz.saved
+    cp -f "$options" "$saved_options"
+    rm -f "$options"
+fi
+
+# A private X server on the first free display number.
+exec 3>"$out/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 300); do
+    [ -s "$out/display" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$out/xvfb.log")"
+    sleep 0.1
+done
+[ -s "$out/display" ] || fail "Xvfb gave no display number"
+export DISPLAY=:$(head -n1 "$out/display")
+
+# Polls until `check` succeeds; the limit only catches a game that hangs.
+wait_until() {
+    local what=$1
+    shift
+    for _ in $(seq 300); do
+        if "$@"; then return 0; fi
+        kill -0 "$game_pid" 2>/dev/null || fail "the game ended while waiting for $what"
+        sleep 0.1
+    done
+    fail "timed out waiting for $what"
+}
+
+shot() {  # shot NAME: the whole screen, kept as an artefact
+    "$probe" snapshot "$out/$1.png" >/dev/null
+}
+
+area_shot() {  # area_shot FILE: the drawing area's splash-sized top-left part
+    "$probe" snapshot "$1" "$area_x" "$area_y" 632 426 >/dev/null
+}
+
+splash_match() {  # fraction of the area equal to the splash picture
+    area_shot "$out/area-now.png"
+    "$probe" matches-bmp "$media/velmo2.bmp" "$out/area-now.png"
+}
+
+splash_shown() { awk -v m="$(splash_match)" 'BEGIN { exit !(m >= 0.99) }'; }
+splash_gone() { awk -v m="$(splash_match)" 'BEGIN { exit !(m < 0.5) }'; }
+
+changed_fraction() {  # changed_fraction BEFORE AFTER
+    "$probe" changed "$1" "$2"
+}
+
+window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
+window_exists() { [ -n "$(window_named "$1")" ]; }
+window_absent() { [ -z "$(window_named "$1")" ]; }
+
+SDL_AUDIODRIVER=dummy "$game" >"$out/kestrune.log" 2>&1 &
+game_pid=$!
+
+# 1. The window opens with the splash picture.
+wait_until "the game's window" window_exists Kestrune
+window=$(window_named Kestrune)
+wait_until "the drawing area" "$probe" area "$window" >/dev/null
+read -r area_x area_y area_width area_height < <("$probe" area "$window")
+echo "drawing area: ${area_width}x${area_height} at $area_x,$area_y"
+wait_until "the splash picture" splash_shown
+shot 01-splash
+
+# 2. A click below row 350 starts a race: the picture turns to the game. The
+# pointer first moves onto the picture and settles, as a hand would.
+xdotool mousemove $((area_x + 250)) $((area_y + 300))
+sleep 0.3
+xdotool mousemove $((area_x + 300)) $((area_y + 380))
+sleep 0.3
+xdotool click 1
+wait_until "the race picture" splash_gone
+shot 02-race-waiting
+
+# While the race waits for its click the car stands: only the robots turn.
+centre_x=$((area_x + area_width / 2))
+xdotool mousemove "$centre_x" $((area_y + area_height / 2))
+sleep 0.3
+area_shot "$out/waiting-a.png"
+sleep 1
+area_shot "$out/waiting-b.png"
+standing=$(changed_fraction "$out/waiting-a.png" "$out/waiting-b.png")
+echo "changed while waiting: $standing"
+
+# 3. A click starts the clock; the cursor at the top of the picture drives the
+# car forward at full speed, and the chase camera takes the whole scene along.
+xdotool click 1
+xdotool mousemove "$centre_x" $((area_y + 2))
+area_shot "$out/racing-a.png"
+sleep 1.5
+area_shot "$out/racing-b.png"
+shot 03-racing
+driving=$(changed_fraction "$out/racing-a.png" "$out/racing-b.png")
+echo "changed while driving: $driving"
+awk -v d="$driving" -v s="$standing" 'BEGIN { exit !(d > 0.2 && d > 2 * s) }' ||
+    fail "the car did not move: $driving of the picture changed (waiting: $standing)"
+
+# 4. Escape leaves the race and shows the splash again.
+xdotool key Escape
+wait_until "the splash after Escape" splash_shown
+shot 04-splash-again
+
+# 5. File > Options: "Lights" off, then OK writes the 16-byte options file.
+[ ! -f "$options" ] || fail "an options file exists before OK"
+xdotool mousemove $((area_x + 300)) $((area_y + 200))
+xdotool key alt+f
+sleep 0.3
+xdotool key o
+wait_until "the Options dialog" window_exists Options
+dialog=$(window_named Options)
+shot 05-options
+# Places from the dialog template: dialog units of 1.5 x 1.625 pixels.
+xdotool mousemove --window "$dialog" $((106 * 3 / 2 + 7)) $((33 * 13 / 8 + 8)) click 1
+sleep 0.3
+shot 06-options-lights-off
+xdotool mousemove --window "$dialog" $(((85 + 25) * 3 / 2)) $(((113 + 7) * 13 / 8)) click 1
+wait_until "the Options dialog to close" window_absent Options
+wait_until "the options file" test -f "$options"
+bytes=$(od -An -tx1 -v "$options" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//')
+[ "$bytes" = "80 02 00 00 01 00 00 00 00 00 00 00 01 00 00 00" ] ||
+    fail "options file holds: $bytes"
+
+# 6. Alt+? opens About; OK closes it.
+xdotool mousemove $((area_x + 300)) $((area_y + 200))
+xdotool key alt+question
+wait_until "the About dialog" window_exists About
+about=$(window_named About)
+shot 07-about
+xdotool mousemove --window "$about" $(((193 + 15) * 3 / 2)) $(((7 + 5) * 13 / 8)) click 1
+wait_until "the About dialog to close" window_absent About
+shot 08-about-closed
+
+# 7. The close box ends the program with exit code 0.
+"$probe" close "$window"
+status=0
+for _ in $(seq 300); do
+    kill -0 "$game_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$game_pid" 2>/dev/null && fail "the game did not end after its window was closed"
+wait "$game_pid" || status=$?
+game_pid=""
+[ "$status" -eq 0 ] || fail "the game ended with exit code $status"
+echo "end-to-end: all steps passed"
