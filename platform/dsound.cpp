@@ -491,6 +491,9 @@ HRESULT DirectSoundCreate8(const GUID* device, IDirectSound8** directSound, void
     if (device && !(*device == GUID_NULL)) return DSERR_NODRIVER;
 
     auto output = std::make_shared<SoundOutput>();
+    // SDL would otherwise take SIGINT and SIGTERM for itself, and the game,
+    // which never asks SDL for events, could then not be stopped by them.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return DSERR_NODRIVER;
     output->subsystemStarted = true;
     // A driver alone is not enough: the device must open, or the game runs
