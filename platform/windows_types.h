@@ -32,7 +32,7 @@ constexpr bool FAILED(HRESULT result) { return result < 0; }
 
 // A window is known to the game only by its handle; the windowing stand-in
 // decides what stands behind it.
-struct WindowObject;
+class WindowObject;
 using HWND = WindowObject*;
 
 struct RECT {
