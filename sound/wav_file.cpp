@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstring>
+#include <limits>
 
 // Format records are copied from the file byte for byte.
 static_assert(std::endian::native == std::endian::little, "wave files are little-endian");
@@ -26,7 +27,24 @@ HRESULT WavFile::Open(const char* path) {
     dataSize = 0;
     // The game ships no sounds inside the program, so a file that can't be
     // opened is simply missing.
-    handle = mmioOpenA(path, nullptr, MMIO_ALLOCBUF | MMIO_READ);
+    return OpenHandle(mmioOpenA(path, nullptr, MMIO_ALLOCBUF | MMIO_READ));
+}
+
+HRESULT WavFile::OpenMemory(const BYTE* bytes, DWORD size) {
+    // The memory interface counts in 32-bit signed sizes.
+    if (!bytes || size > static_cast<DWORD>(std::numeric_limits<LONG>::max())) return E_INVALIDARG;
+    Close();
+    format.clear();
+    dataSize = 0;
+    MMIOINFO info{};
+    info.fccIOProc = FOURCC_MEM;
+    info.pchBuffer = const_cast<char*>(reinterpret_cast<const char*>(bytes));
+    info.cchBuffer = static_cast<LONG>(size);
+    return OpenHandle(mmioOpenA(nullptr, &info, MMIO_ALLOCBUF | MMIO_READ));
+}
+
+HRESULT WavFile::OpenHandle(HMMIO opened) {
+    handle = opened;
     if (!handle) return E_FAIL;
     if (FAILED(ParseHeader())) {
         mmioClose(handle, 0);

@@ -21,6 +21,9 @@ class WavFile {
 
     // Opens and parses the file and stands at its first data byte.
     HRESULT Open(const char* path);
+    // The same for a wave file already in memory; the bytes must outlive the
+    // reader, which reads them in place.
+    HRESULT OpenMemory(const BYTE* bytes, DWORD size);
     // The parsed format with its extra bytes, or null before a header is parsed.
     const WAVEFORMATEX* Format() const;
     DWORD DataSize() const { return dataSize; }
@@ -41,5 +44,6 @@ class WavFile {
     DWORD dataSize = 0;
 
   private:
+    HRESULT OpenHandle(HMMIO opened);
     HRESULT ParseHeader();
 };

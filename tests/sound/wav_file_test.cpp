@@ -189,3 +189,27 @@ TEST_F(WavFileTest, ReadsLargeDataAcrossTheReadBuffer) {
     ASSERT_EQ(OpenBytes(PcmWave(1, 8000, 8, samples)), S_OK);
     EXPECT_EQ(ReadAll(5000), samples);
 }
+
+TEST_F(WavFileTest, ASoundInMemoryReadsAsTheSameFileWould) {
+    Bytes samples(20000);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i * 13 + i / 300);
+    const Bytes file = PcmWave(2, 22050, 16, samples);
+    ASSERT_EQ(wav.OpenMemory(file.data(), static_cast<DWORD>(file.size())), S_OK);
+    ASSERT_NE(wav.Format(), nullptr);
+    EXPECT_EQ(wav.Format()->nChannels, 2);
+    EXPECT_EQ(wav.Format()->wBitsPerSample, 16);
+    EXPECT_EQ(wav.DataSize(), samples.size());
+    EXPECT_EQ(ReadAll(3000), samples);
+    ASSERT_EQ(wav.ResetToData(), S_OK);
+    EXPECT_EQ(ReadAll(), samples);
+
+    // Cut short, it counts only the bytes it has, as a cut file does.
+    const Bytes cut(file.begin(), file.end() - 500);
+    ASSERT_EQ(wav.OpenMemory(cut.data(), static_cast<DWORD>(cut.size())), S_OK);
+    EXPECT_EQ(wav.DataSize(), samples.size() - 500);
+    EXPECT_EQ(ReadAll(), Bytes(samples.begin(), samples.end() - 500));
+
+    EXPECT_EQ(wav.OpenMemory(file.data(), 3), E_FAIL);
+    EXPECT_EQ(wav.DataSize(), 0u);
+    EXPECT_EQ(wav.OpenMemory(nullptr, 0), E_INVALIDARG);
+}
