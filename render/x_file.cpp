@@ -292,10 +292,12 @@ struct FileMesh {
     bool hasNormals = false;
     std::vector<D3DVECTOR> normals;
     std::vector<uint32_t> normalCorners;  // normal indices, corner for corner
+    bool normalsPerPosition = false;      // instead: normal i is position i's
     bool hasTextureCoordinates = false;
     std::vector<float> textureCoordinates;  // u, v per position
     bool hasMaterialList = false;
-    std::vector<uint32_t> faceMaterials;  // one per face
+    std::vector<uint32_t> faceMaterials;  // as listed, at most one per face
+    uint32_t lastFaceMaterial = 0;        // for the faces after the list
     std::vector<MaterialEntry> materials;
 };
 
@@ -459,11 +461,14 @@ class Parser {
         uint32_t normalCount, faceCount;
         mesh.normals.clear();
         mesh.normalCorners.clear();
+        mesh.normalsPerPosition = false;
         if (!ReadCount(normalCount, 3) || !ReadVectors(mesh.normals, normalCount)) return false;
         if (!ReadCount(faceCount, 1)) return false;
         // Some exporters give one normal per position and no normal faces.
+        // Noted rather than copied from the mesh's faces: a mesh may repeat its
+        // normals, and each copy would cost every corner again.
         if (faceCount == 0 && normalCount == mesh.positions.size()) {
-            mesh.normalCorners = mesh.faceCorners;
+            mesh.normalsPerPosition = true;
             mesh.hasNormals = true;
             return SkipBody();
         }
@@ -491,13 +496,16 @@ class Parser {
         uint32_t materialCount, indexCount;
         if (!ReadCount(materialCount, 1) || !ReadCount(indexCount, 1)) return false;
         const size_t faceCount = mesh.faceSizes.size();
-        mesh.faceMaterials.assign(faceCount, 0);
+        // Kept as listed, the faces after it to take the last index when
+        // merged: a mesh may repeat its list, and filling in every face for
+        // each one would cost the whole mesh again.
+        mesh.faceMaterials.clear();
         uint32_t index = 0;
         for (uint32_t i = 0; i < indexCount; ++i) {
             if (!ReadInteger(index) || index >= materialCount) return false;
-            if (i < faceCount) mesh.faceMaterials[i] = index;
+            if (i < faceCount) mesh.faceMaterials.push_back(index);
         }
-        for (size_t face = indexCount; face < faceCount; ++face) mesh.faceMaterials[face] = index;
+        mesh.lastFaceMaterial = index;
         if (faceCount > 0 && materialCount == 0) return false;
 
         mesh.materials.clear();
@@ -693,7 +701,7 @@ bool Merge(const Parser& parser, CpuMesh& result, std::vector<MeshMaterial>& res
         auto cornerVertex = [&](size_t corner) {
             const uint32_t position = file.faceCorners[corner];
             if (!file.hasNormals) return base + position;
-            const uint32_t normal = file.normalCorners[corner];
+            const uint32_t normal = file.normalsPerPosition ? position : file.normalCorners[corner];
             uint32_t& assigned = normalOfPosition[position];
             if (assigned == unset || assigned == normal) {
                 if (assigned == unset) {
@@ -720,9 +728,11 @@ bool Merge(const Parser& parser, CpuMesh& result, std::vector<MeshMaterial>& res
         size_t first = 0;
         for (size_t face = 0; face < file.faceSizes.size(); ++face) {
             const uint32_t cornerCount = file.faceSizes[face];
-            const uint32_t material =
-                materialBase +
-                (file.hasMaterialList && !file.materials.empty() ? file.faceMaterials[face] : 0);
+            uint32_t material = materialBase;
+            if (file.hasMaterialList && !file.materials.empty()) {
+                material += face < file.faceMaterials.size() ? file.faceMaterials[face]
+                                                             : file.lastFaceMaterial;
+            }
             if (cornerCount >= 3) {
                 const uint32_t pivot = cornerVertex(first);
                 uint32_t previous = cornerVertex(first + 1);

@@ -621,6 +621,40 @@ TEST(XFileHostile, DeepNestingFailsWithoutExhaustingTheStack) {
     EXPECT_EQ(Parse(unknown, mesh, materials), S_OK);
 }
 
+// A mesh that repeats its material list or its per-position normals takes the
+// last of each. Every repeat must cost only its own bytes: were each list
+// spread over all the faces again, this file of a few megabytes (many faces,
+// then many short lists) would take most of a minute instead of a tenth of a
+// second.
+TEST(XFileHostile, RepeatedListsTakeTheLastAndCostOnlyTheirOwnBytes) {
+    constexpr int faceCount = 500000;
+    constexpr int repeats = 50000;
+    std::string text =
+        "xof 0303txt 0032\nMaterial A { 1;0;0;1;; 0; 0;0;0;; 0;0;0;; }\n"
+        "Material B { 0;0;1;1;; 0; 0;0;0;; 0;0;0;; }\n"
+        "Mesh { 3; 0;0;0;,1;0;0;,0;0;1;; " +
+        std::to_string(faceCount) + ";\n";
+    for (int face = 0; face < faceCount; ++face) text += "3;0,1,2;";
+    text += ";\n";
+    for (int i = 0; i < repeats; ++i) {
+        text += "MeshMaterialList{2;1;0;;{A}{B}}MeshNormals{3;1;0;0;,1;0;0;,1;0;0;;0;}\n";
+    }
+    // The lists that count: the first face blue, the rest after it too, as
+    // a short list's last index carries on; normals up, one per position.
+    text += "MeshMaterialList{2;1;1;;{A}{B}}MeshNormals{3;0;1;0;,0;1;0;,0;1;0;;0;}\n}\n";
+
+    CpuMesh mesh;
+    std::vector<MeshMaterial> materials;
+    ASSERT_EQ(Parse(text, mesh, materials), S_OK);
+    ExpectUsable(mesh, materials);
+    ASSERT_EQ(materials.size(), 2u);
+    ExpectColour(materials[1].material.Diffuse, 0, 0, 1, 1);
+    EXPECT_EQ(mesh.subsets[0].indexCount, 0u);
+    EXPECT_EQ(mesh.subsets[1].indexCount, 3u * faceCount);
+    ASSERT_EQ(mesh.vertices.size(), 3u);
+    for (const MeshVertex& vertex : mesh.vertices) ExpectVector(vertex.normal, 0, 1, 0);
+}
+
 TEST(XFileHostile, BinaryTokensOfUnknownKindOrCutShortFail) {
     CpuMesh mesh;
     std::vector<MeshMaterial> materials;
