@@ -81,6 +81,12 @@ bool ReadPng(png_structp png, png_infop info, size_t fileSize, RgbaImage& image,
              std::vector<png_bytep>& rows) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_user_limits(png, maxDimension, maxDimension);
+    // Only the header, the palette, transparency and the pixels make the
+    // texture; libpng skips every other chunk unread. Left to its own
+    // handlers, it would allocate what a text or scale chunk claims before
+    // reading it (its length limit only warns), half a gigabyte for a file of
+    // a few hundred bytes.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/largest_allocation.h"
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -318,6 +320,48 @@ TEST(PngDecoding, DamagedFilesFailCleanly) {
     const uLong crc = crc32(0, huge.data() + 12, 17);  // chunk type and data
     for (int i = 0; i < 4; ++i) huge[29 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
     EXPECT_LT(DecodeImage(huge.data(), huge.size(), image), 0);
+}
+
+// A chunk of `type` with `data`, its CRC made good, as libpng wants it.
+Bytes PngChunk(const char* type, const Bytes& data, uint32_t statedLength) {
+    Bytes chunk;
+    for (int shift = 24; shift >= 0; shift -= 8) chunk.push_back(uint8_t(statedLength >> shift));
+    chunk.insert(chunk.end(), type, type + 4);
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    const uLong crc = crc32(0, chunk.data() + 4, static_cast<uInt>(4 + data.size()));
+    for (int shift = 24; shift >= 0; shift -= 8) chunk.push_back(uint8_t(crc >> shift));
+    return chunk;
+}
+
+// Found by fuzzing: right after the header, an "sCAL" chunk claiming
+// 0x21000004 bytes in a file of 417. libpng only warned about the length and
+// allocated it all (half a gigabyte) before finding the file too short.
+TEST(PngDecoding, AChunkClaimingMoreThanTheFileAllocatesNothingForIt) {
+    const Bytes file = EncodePng(PalettePngWithTransparency());
+    const size_t afterHeader = 8 + 25;  // signature, IHDR
+    for (const char* type :
+         {"sCAL", "tEXt", "zTXt", "iTXt", "iCCP", "pCAL", "sPLT", "eXIf", "hIST", "prVt"}) {
+        Bytes hostile(file.begin(), file.begin() + afterHeader);
+        const Bytes chunk = PngChunk(type, {}, 0x21000004);
+        hostile.insert(hostile.end(), chunk.begin(), chunk.end() - 4);  // no data, no CRC
+        hostile.insert(hostile.end(), file.begin() + afterHeader, file.end());
+        RgbaImage image;
+        image.width = 7;
+        LargestAllocation largest;
+        EXPECT_LT(DecodeImage(hostile.data(), hostile.size(), image), 0) << type;
+        EXPECT_EQ(image.width, 7u) << type;
+        EXPECT_LT(largest.Bytes(), size_t{1} << 20) << type;
+    }
+
+    // Honest chunks of these kinds are passed over; the picture is the same.
+    Bytes annotated(file.begin(), file.begin() + afterHeader);
+    for (const Bytes& chunk :
+         {PngChunk("tEXt", {'C', 'o', 'm', 0, 'h', 'i'}, 6),
+          PngChunk("gAMA", {0, 0, 0xB1, 0x8F}, 4), PngChunk("sCAL", {1, '1', 0, '1'}, 4)}) {
+        annotated.insert(annotated.end(), chunk.begin(), chunk.end());
+    }
+    annotated.insert(annotated.end(), file.begin() + afterHeader, file.end());
+    EXPECT_EQ(Decoded(annotated).pixels, Decoded(file).pixels);
 }
 
 TEST(JpegDecoding, ColourAndGreyComeOutNearTheirSource) {
