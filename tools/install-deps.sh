@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, everything the game, its tools and its tests
 # need. Idempotent: when every package is already installed it does nothing.
+#
+#   tools/install-deps.sh        the game, its tools and its tests
+#   tools/install-deps.sh fuzz   the same, and clang with libFuzzer for tools/fuzz.sh
 set -euo pipefail
 
 packages=(
@@ -19,6 +22,16 @@ packages=(
   # window, menus and dialogs
   libfltk1.3-dev xdg-utils
 )
+
+for extra in "$@"; do
+  case "$extra" in
+    fuzz) packages+=(clang libfuzzer-14-dev) ;;
+    *)
+      echo "usage: $0 [fuzz]" >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
 for package in "${packages[@]}"; do
