@@ -1,0 +1,6 @@
+// BMP textures: the bitmap decoder on the texture path.
+#include "tools/fuzz/image_target.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    return FuzzDecodeImage(data, size);
+}
