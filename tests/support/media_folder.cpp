@@ -19,6 +19,14 @@ void MediaFolder::WriteBytes(const std::string& name, const std::string& bytes) 
     file << bytes;
 }
 
+void MediaFolder::CopyFilesFrom(const std::string& directory) const {
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        if (!entry.is_regular_file()) continue;
+        std::filesystem::copy_file(entry.path(), Path(entry.path().filename().string()),
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+}
+
 void MediaFolder::WriteMesh(const std::string& name,
                             const std::vector<std::string>& textures) const {
     const size_t count = textures.size();

@@ -18,6 +18,8 @@ class MediaFolder {
     // A 1 x 1 24-bit BMP texture.
     void WriteTexture(const std::string& name) const;
     void WriteBytes(const std::string& name, const std::string& bytes) const;
+    // Every file of `directory` (the generated media, say), copied in.
+    void CopyFilesFrom(const std::string& directory) const;
 
     std::string Path(const std::string& name) const { return folder.File("media/" + name); }
 
