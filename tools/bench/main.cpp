@@ -15,7 +15,9 @@
 //
 //   kestrune-bench [--runs N] [--json] [--only logic,height,render,start,splash,sound]
 //
-// --json prints the same figures as one JSON object instead of the table.
+// --runs sets how many runs each median is taken over (default 3); --only
+// measures some sections; --json prints the same figures as one JSON object
+// instead of the table.
 // Exit code 0 when every figure was measured and the grid answered as the scan.
 #include <epoxy/gl.h>
 
@@ -65,13 +67,13 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int runs = 5;
+    int runs = 3;
     bool json = false;
     std::set<std::string> sections = sectionNames;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--race-child") {
-            return RunRaceChild();
+            return RunRaceChild(i + 1 < argc && std::strcmp(argv[i + 1], "--cold-shaders") == 0);
         } else if (argument == "--json") {
             json = true;
         } else if (argument == "--runs" && i + 1 < argc) {

@@ -44,13 +44,15 @@ struct RenderFigures {
 
 struct StartFigures {
     std::string missing;
-    double firstStartMilliseconds = 0.0;   // Start command to first presented frame
-    double initMilliseconds = 0.0;         // of which InitDirect3D
-    double loadMilliseconds = 0.0;         // of which LoadMeshes
-    double firstFramesMilliseconds = 0.0;  // of which the first frames, finished
-    double againMilliseconds = 0.0;        // Start once more after leaving the race
-    double peakRaceMebibytes = 0.0;        // peak resident set while racing the lap
-    double peakProcessMebibytes = 0.0;     // peak over the process's whole life
+    double firstStartMilliseconds = 0.0;      // Start command to first presented frame
+    double startProcessorMilliseconds = 0.0;  // processor time of all threads meanwhile
+    double initMilliseconds = 0.0;            // of which InitDirect3D
+    double loadMilliseconds = 0.0;            // of which LoadMeshes
+    double firstFramesMilliseconds = 0.0;     // of which the first frames, finished
+    double againMilliseconds = 0.0;           // Start once more after leaving the race
+    double coldShadersMilliseconds = 0.0;     // the first Start without Mesa's shader cache
+    double peakRaceMebibytes = 0.0;           // peak resident set while racing the lap
+    double peakProcessMebibytes = 0.0;        // peak over the process's whole life
 };
 
 struct SplashFigures {
@@ -82,8 +84,9 @@ std::vector<RenderFigures> MeasureRendering(int runs);
 StartFigures MeasureStartAndMemory(int runs);
 
 // The child's side: start-up, the Start command timed to the first presented
-// frame, a lap, Start again. Prints one line of figures. Returns the exit code.
-int RunRaceChild();
+// frame, a lap, Start again (with `coldShaders`, the first Start only). Prints
+// one line of figures. Returns the exit code.
+int RunRaceChild(bool coldShaders);
 
 // Launches build/kestrune under a private Xvfb and waits for the splash
 // picture to appear on its screen.

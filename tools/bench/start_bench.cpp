@@ -4,6 +4,7 @@
 #include <epoxy/gl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bench_lap.h"
 #include "drive/track_map.h"
@@ -37,6 +39,13 @@ constexpr int viewHeightPixels = 480;
 
 double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Processor time of every thread of the process (the rasteriser's included).
+double ProcessProcessorMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
 }
 
 // A line of /proc/self/status in kibibytes ("VmHWM", "VmRSS").
@@ -91,11 +100,21 @@ StartTimes StartCommand(HWND window) {
 }
 
 // Runs this program in race-child mode and reads its one line of figures.
-bool RunChild(StartFigures& figures) {
+// With `coldShaders` Mesa's shader cache is off, as on the first run on a
+// machine: every shader the first frame needs is compiled, and the child
+// stops after the first Start.
+bool RunChild(bool coldShaders, StartFigures& figures) {
     char self[4096];
     const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0) return false;
     self[length] = '\0';
+    std::vector<std::string> environment;
+    if (coldShaders) environment.emplace_back("MESA_SHADER_CACHE_DISABLE=true");
+    for (char** entry = environ; *entry != nullptr; ++entry) environment.emplace_back(*entry);
+    std::vector<char*> environmentPointers;
+    for (std::string& entry : environment) environmentPointers.push_back(entry.data());
+    environmentPointers.push_back(nullptr);
+
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) return false;
     posix_spawn_file_actions_t actions;
@@ -103,9 +122,11 @@ bool RunChild(StartFigures& figures) {
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
     char childFlag[] = "--race-child";
-    char* arguments[] = {self, childFlag, nullptr};
+    char coldFlag[] = "--cold-shaders";
+    char* arguments[] = {self, childFlag, coldShaders ? coldFlag : nullptr, nullptr};
     pid_t child = 0;
-    const int spawned = posix_spawn(&child, self, &actions, nullptr, arguments, environ);
+    const int spawned =
+        posix_spawn(&child, self, &actions, nullptr, arguments, environmentPointers.data());
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
     if (spawned != 0) {
@@ -121,16 +142,17 @@ bool RunChild(StartFigures& figures) {
     waitpid(child, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
     return std::sscanf(output.c_str(),
-                       "start %lf init %lf load %lf frames %lf again %lf race %lf process %lf",
-                       &figures.firstStartMilliseconds, &figures.initMilliseconds,
-                       &figures.loadMilliseconds, &figures.firstFramesMilliseconds,
-                       &figures.againMilliseconds, &figures.peakRaceMebibytes,
-                       &figures.peakProcessMebibytes) == 7;
+                       "start %lf processor %lf init %lf load %lf frames %lf again %lf race %lf "
+                       "process %lf",
+                       &figures.firstStartMilliseconds, &figures.startProcessorMilliseconds,
+                       &figures.initMilliseconds, &figures.loadMilliseconds,
+                       &figures.firstFramesMilliseconds, &figures.againMilliseconds,
+                       &figures.peakRaceMebibytes, &figures.peakProcessMebibytes) == 8;
 }
 
 }  // namespace
 
-int RunRaceChild() {
+int RunRaceChild(bool coldShaders) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     UseBenchClock();
     if (!LoadCircuit()) return 2;
@@ -149,10 +171,22 @@ int RunRaceChild() {
     viewHeight = viewHeightPixels;
 
     const Clock::time_point start = Clock::now();
+    const double processorStart = ProcessProcessorMilliseconds();
     const StartTimes first = StartCommand(context->Window());
     const double firstMilliseconds = MillisecondsSince(start);
+    const double processorMilliseconds = ProcessProcessorMilliseconds() - processorStart;
     if (!first.ok) return 1;
     const double startUpPeak = StatusKibibytes("VmHWM");
+    if (coldShaders) {
+        std::printf(
+            "start %.3f processor %.3f init %.3f load %.3f frames %.3f again 0 race 0 "
+            "process 0\n",
+            firstMilliseconds, processorMilliseconds, first.init, first.load, first.frames);
+        ReleaseDevice();
+        ReleaseGameSounds();
+        ReleaseTrackMap();
+        return 0;
+    }
 
     const bool peakReset = ResetPeakResidentSet();
     const LapRecord lap = DriveLap();
@@ -166,10 +200,12 @@ int RunRaceChild() {
     const double againMilliseconds = MillisecondsSince(again);
     if (!second.ok) return 1;
 
-    std::printf("start %.3f init %.3f load %.3f frames %.3f again %.3f race %.3f process %.3f\n",
-                firstMilliseconds, first.init, first.load, first.frames, againMilliseconds,
-                (peakReset ? racePeak : 0.0) / 1024.0,
-                std::max(startUpPeak, StatusKibibytes("VmHWM")) / 1024.0);
+    std::printf(
+        "start %.3f processor %.3f init %.3f load %.3f frames %.3f again %.3f race %.3f process "
+        "%.3f\n",
+        firstMilliseconds, processorMilliseconds, first.init, first.load, first.frames,
+        againMilliseconds, (peakReset ? racePeak : 0.0) / 1024.0,
+        std::max(startUpPeak, StatusKibibytes("VmHWM")) / 1024.0);
     ReleaseDevice();
     ReleaseGameSounds();
     ReleaseTrackMap();
@@ -178,14 +214,17 @@ int RunRaceChild() {
 
 StartFigures MeasureStartAndMemory(int runs) {
     StartFigures medians;
-    std::vector<double> first, init, load, frames, again, race, process;
+    std::vector<double> first, processor, init, load, frames, again, race, process, cold;
     for (int run = 0; run < runs; ++run) {
         StartFigures one;
-        if (!RunChild(one)) {
+        StartFigures coldOne;
+        if (!RunChild(false, one) || !RunChild(true, coldOne)) {
             medians.missing = "the race-child process failed";
             return medians;
         }
+        cold.push_back(coldOne.firstStartMilliseconds);
         first.push_back(one.firstStartMilliseconds);
+        processor.push_back(one.startProcessorMilliseconds);
         init.push_back(one.initMilliseconds);
         load.push_back(one.loadMilliseconds);
         frames.push_back(one.firstFramesMilliseconds);
@@ -194,10 +233,12 @@ StartFigures MeasureStartAndMemory(int runs) {
         process.push_back(one.peakProcessMebibytes);
     }
     medians.firstStartMilliseconds = Median(first);
+    medians.startProcessorMilliseconds = Median(processor);
     medians.initMilliseconds = Median(init);
     medians.loadMilliseconds = Median(load);
     medians.firstFramesMilliseconds = Median(frames);
     medians.againMilliseconds = Median(again);
+    medians.coldShadersMilliseconds = Median(cold);
     medians.peakRaceMebibytes = Median(race);
     medians.peakProcessMebibytes = Median(process);
     return medians;
