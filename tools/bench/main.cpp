@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--race-child") {
-            return RunRaceChild(i + 1 < argc && std::strcmp(argv[i + 1], "--cold-shaders") == 0);
+            return RunRaceChild(i + 1 < argc && std::strcmp(argv[i + 1], "--start-only") == 0);
         } else if (argument == "--json") {
             json = true;
         } else if (argument == "--runs" && i + 1 < argc) {

@@ -79,14 +79,14 @@ void MeasureLogicAndTrackHeight(int runs, bool logic, bool trackHeight, LogicFig
 // size, over a lap, beside frames that only clear and present.
 std::vector<RenderFigures> MeasureRendering(int runs);
 
-// Runs `runs` fresh processes of this program in race-child mode and takes
-// the medians of what they report.
+// Runs fresh processes of this program in race-child mode and takes the
+// medians of what they report.
 StartFigures MeasureStartAndMemory(int runs);
 
 // The child's side: start-up, the Start command timed to the first presented
-// frame, a lap, Start again (with `coldShaders`, the first Start only). Prints
+// frame, a lap, Start again (with `startOnly`, the first Start only). Prints
 // one line of figures. Returns the exit code.
-int RunRaceChild(bool coldShaders);
+int RunRaceChild(bool startOnly);
 
 // Launches build/kestrune under a private Xvfb and waits for the splash
 // picture to appear on its screen.

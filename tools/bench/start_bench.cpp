@@ -99,17 +99,20 @@ StartTimes StartCommand(HWND window) {
     return times;
 }
 
+enum class Child {
+    Race,       // start-up, Start, a lap, Start again
+    Start,      // start-up and the first Start only
+    ColdStart,  // the same without Mesa's shader cache, as on a machine's first run
+};
+
 // Runs this program in race-child mode and reads its one line of figures.
-// With `coldShaders` Mesa's shader cache is off, as on the first run on a
-// machine: every shader the first frame needs is compiled, and the child
-// stops after the first Start.
-bool RunChild(bool coldShaders, StartFigures& figures) {
+bool RunChild(Child kind, StartFigures& figures) {
     char self[4096];
     const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0) return false;
     self[length] = '\0';
     std::vector<std::string> environment;
-    if (coldShaders) environment.emplace_back("MESA_SHADER_CACHE_DISABLE=true");
+    if (kind == Child::ColdStart) environment.emplace_back("MESA_SHADER_CACHE_DISABLE=true");
     for (char** entry = environ; *entry != nullptr; ++entry) environment.emplace_back(*entry);
     std::vector<char*> environmentPointers;
     for (std::string& entry : environment) environmentPointers.push_back(entry.data());
@@ -122,8 +125,8 @@ bool RunChild(bool coldShaders, StartFigures& figures) {
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
     char childFlag[] = "--race-child";
-    char coldFlag[] = "--cold-shaders";
-    char* arguments[] = {self, childFlag, coldShaders ? coldFlag : nullptr, nullptr};
+    char startOnlyFlag[] = "--start-only";
+    char* arguments[] = {self, childFlag, kind == Child::Race ? nullptr : startOnlyFlag, nullptr};
     pid_t child = 0;
     const int spawned =
         posix_spawn(&child, self, &actions, nullptr, arguments, environmentPointers.data());
@@ -152,7 +155,7 @@ bool RunChild(bool coldShaders, StartFigures& figures) {
 
 }  // namespace
 
-int RunRaceChild(bool coldShaders) {
+int RunRaceChild(bool startOnly) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     UseBenchClock();
     if (!LoadCircuit()) return 2;
@@ -177,7 +180,7 @@ int RunRaceChild(bool coldShaders) {
     const double processorMilliseconds = ProcessProcessorMilliseconds() - processorStart;
     if (!first.ok) return 1;
     const double startUpPeak = StatusKibibytes("VmHWM");
-    if (coldShaders) {
+    if (startOnly) {
         std::printf(
             "start %.3f processor %.3f init %.3f load %.3f frames %.3f again 0 race 0 "
             "process 0\n",
@@ -214,23 +217,33 @@ int RunRaceChild(bool coldShaders) {
 
 StartFigures MeasureStartAndMemory(int runs) {
     StartFigures medians;
-    std::vector<double> first, processor, init, load, frames, again, race, process, cold;
-    for (int run = 0; run < runs; ++run) {
+    // A Start is short and its wall-clock time swings with the machine's
+    // load, so it is taken over three times as many processes as the rest.
+    std::vector<double> first, processor, init, load, frames;
+    for (int run = 0; run < 3 * runs; ++run) {
         StartFigures one;
-        StartFigures coldOne;
-        if (!RunChild(false, one) || !RunChild(true, coldOne)) {
+        if (!RunChild(Child::Start, one)) {
             medians.missing = "the race-child process failed";
             return medians;
         }
-        cold.push_back(coldOne.firstStartMilliseconds);
         first.push_back(one.firstStartMilliseconds);
         processor.push_back(one.startProcessorMilliseconds);
         init.push_back(one.initMilliseconds);
         load.push_back(one.loadMilliseconds);
         frames.push_back(one.firstFramesMilliseconds);
-        again.push_back(one.againMilliseconds);
-        race.push_back(one.peakRaceMebibytes);
-        process.push_back(one.peakProcessMebibytes);
+    }
+    std::vector<double> again, race, process, cold;
+    for (int run = 0; run < runs; ++run) {
+        StartFigures raced;
+        StartFigures coldStart;
+        if (!RunChild(Child::Race, raced) || !RunChild(Child::ColdStart, coldStart)) {
+            medians.missing = "the race-child process failed";
+            return medians;
+        }
+        again.push_back(raced.againMilliseconds);
+        race.push_back(raced.peakRaceMebibytes);
+        process.push_back(raced.peakProcessMebibytes);
+        cold.push_back(coldStart.firstStartMilliseconds);
     }
     medians.firstStartMilliseconds = Median(first);
     medians.startProcessorMilliseconds = Median(processor);
