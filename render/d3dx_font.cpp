@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace {
 // LOGFONT's face name holds 32 characters with the terminator.
@@ -27,6 +28,28 @@ ULONG ID3DXFont::Release() {
     return remaining;
 }
 
+const ID3DXFont::KeptLayout& ID3DXFont::Layout(const char* text, size_t length, const RECT& area,
+                                               DWORD format) {
+    ++uses_;
+    const std::string_view wanted(text, length);
+    for (KeptLayout& layout : kept_) {
+        if (layout.lastUse != 0 && layout.format == format && layout.area.left == area.left &&
+            layout.area.top == area.top && layout.area.right == area.right &&
+            layout.area.bottom == area.bottom && layout.text == wanted) {
+            layout.lastUse = uses_;
+            return layout;
+        }
+    }
+    KeptLayout& oldest = kept_[0].lastUse <= kept_[1].lastUse ? kept_[0] : kept_[1];
+    oldest.text.assign(wanted);
+    oldest.area = area;
+    oldest.format = format;
+    oldest.height = LayoutText(*font_, oldest.text.c_str(), static_cast<INT>(length), area, format,
+                               oldest.coverage);
+    oldest.lastUse = uses_;
+    return oldest;
+}
+
 INT ID3DXFont::DrawTextA(void*, const char* text, INT count, RECT* rect, DWORD format,
                          D3DCOLOR color) {
     if (text == nullptr) return 0;
@@ -36,13 +59,15 @@ INT ID3DXFont::DrawTextA(void*, const char* text, INT count, RECT* rect, DWORD f
     } else {
         format |= DT_NOCLIP;
     }
-    TextCoverage coverage;
-    const INT height = LayoutText(*font_, text, count, area, format, coverage);
+    // What LayoutText reads of the text: up to the count, never past the terminator.
+    const size_t length = count < 0 ? std::strlen(text) : strnlen(text, static_cast<size_t>(count));
+    const KeptLayout& layout = Layout(text, length, area, format);
+    const TextCoverage& coverage = layout.coverage;
     if (coverage.width > 0 && coverage.height > 0) {
         device_->DrawCoverage(coverage.left, coverage.top, coverage.width, coverage.height,
                               coverage.alpha.data(), color);
     }
-    return height;
+    return layout.height;
 }
 
 HRESULT D3DXCreateFontA(IDirect3DDevice9* device, INT height, UINT /*width*/, UINT weight,

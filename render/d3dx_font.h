@@ -2,7 +2,9 @@
 // ID3DXFont: the HUD's text, laid out and rasterised on the CPU (text_layout)
 // and blended into the back buffer by the device, which leaves its render,
 // texture-stage and texture state as it found them.
+#include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/d3d9.h"
 #include "render/text_layout.h"
@@ -41,9 +43,24 @@ class ID3DXFont {
     ID3DXFont(IDirect3DDevice9* device, std::unique_ptr<TextFont> font);
     ~ID3DXFont();
 
+    // The HUD draws the same message line frame after frame and a score line
+    // that changes in its last digits, so the last two layouts are kept: a
+    // layout depends only on the font, the text, the rectangle and the format.
+    struct KeptLayout {
+        std::string text;
+        RECT area{};
+        DWORD format = 0;
+        INT height = 0;
+        TextCoverage coverage;
+        uint64_t lastUse = 0;  // 0: never filled
+    };
+    const KeptLayout& Layout(const char* text, size_t length, const RECT& area, DWORD format);
+
     IDirect3DDevice9* device_;
     std::unique_ptr<TextFont> font_;
     ULONG references_ = 1;
+    KeptLayout kept_[2];
+    uint64_t uses_ = 0;
 };
 
 // The font holds a reference on the device until its last Release. Width,

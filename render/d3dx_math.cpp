@@ -1,6 +1,12 @@
 #include "render/d3dx_math.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
 
 D3DXMATRIX::D3DXMATRIX(float m11, float m12, float m13, float m14, float m21, float m22, float m23,
                        float m24, float m31, float m32, float m33, float m34, float m41, float m42,
@@ -24,6 +30,78 @@ D3DMATRIX* D3DXMatrixIdentity(D3DMATRIX* out) {
     return out;
 }
 
+#if defined(__SSE__)
+
+// Every object's world matrix is made in every frame from a rotation, a
+// translation and their product, so these are worked four columns at a time
+// and kept in registers between steps: a matrix written element by element
+// and read back by rows would stall each read. Each element of a product still
+// adds its four products to zero in the order k = 0..3 in single precision, so
+// every result is the plain element-by-element loop's to the bit, signed zeros
+// included (a NaN stays a NaN).
+namespace {
+
+struct MatrixRows {
+    __m128 row[4];
+};
+
+MatrixRows LoadRows(const D3DMATRIX* matrix) {
+    return {{_mm_loadu_ps(matrix->m[0]), _mm_loadu_ps(matrix->m[1]), _mm_loadu_ps(matrix->m[2]),
+             _mm_loadu_ps(matrix->m[3])}};
+}
+
+void StoreRows(D3DMATRIX* matrix, const MatrixRows& rows) {
+    for (int row = 0; row < 4; ++row) _mm_storeu_ps(matrix->m[row], rows.row[row]);
+}
+
+MatrixRows MultiplyRows(const MatrixRows& left, const MatrixRows& right) {
+    MatrixRows product;
+    for (int row = 0; row < 4; ++row) {
+        const __m128 l = left.row[row];
+        __m128 sum =
+            _mm_add_ps(_mm_setzero_ps(), _mm_mul_ps(_mm_shuffle_ps(l, l, 0x00), right.row[0]));
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_shuffle_ps(l, l, 0x55), right.row[1]));
+        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_shuffle_ps(l, l, 0xAA), right.row[2]));
+        product.row[row] = _mm_add_ps(sum, _mm_mul_ps(_mm_shuffle_ps(l, l, 0xFF), right.row[3]));
+    }
+    return product;
+}
+
+void ComputeRotationYawPitchRoll(D3DMATRIX* out, float yaw, float pitch, float roll) {
+    // The three turns as row-vector matrices, multiplied in the order they act.
+    const float cosRoll = std::cos(roll), sinRoll = std::sin(roll);
+    const float cosPitch = std::cos(pitch), sinPitch = std::sin(pitch);
+    const float cosYaw = std::cos(yaw), sinYaw = std::sin(yaw);
+    const __m128 lastRow = _mm_setr_ps(0.0f, 0.0f, 0.0f, 1.0f);
+    const MatrixRows aboutZ{{_mm_setr_ps(cosRoll, sinRoll, 0.0f, 0.0f),
+                             _mm_setr_ps(-sinRoll, cosRoll, 0.0f, 0.0f),
+                             _mm_setr_ps(0.0f, 0.0f, 1.0f, 0.0f), lastRow}};
+    const MatrixRows aboutX{{_mm_setr_ps(1.0f, 0.0f, 0.0f, 0.0f),
+                             _mm_setr_ps(0.0f, cosPitch, sinPitch, 0.0f),
+                             _mm_setr_ps(0.0f, -sinPitch, cosPitch, 0.0f), lastRow}};
+    const MatrixRows aboutY{{_mm_setr_ps(cosYaw, 0.0f, -sinYaw, 0.0f),
+                             _mm_setr_ps(0.0f, 1.0f, 0.0f, 0.0f),
+                             _mm_setr_ps(sinYaw, 0.0f, cosYaw, 0.0f), lastRow}};
+    StoreRows(out, MultiplyRows(MultiplyRows(aboutZ, aboutX), aboutY));
+}
+
+}  // namespace
+
+D3DMATRIX* D3DXMatrixMultiply(D3DMATRIX* out, const D3DMATRIX* m1, const D3DMATRIX* m2) {
+    // Both are read before anything is written: the world matrix is routinely
+    // multiplied into itself.
+    StoreRows(out, MultiplyRows(LoadRows(m1), LoadRows(m2)));
+    return out;
+}
+
+D3DMATRIX* D3DXMatrixTranslation(D3DMATRIX* out, float x, float y, float z) {
+    StoreRows(out, {{_mm_setr_ps(1.0f, 0.0f, 0.0f, 0.0f), _mm_setr_ps(0.0f, 1.0f, 0.0f, 0.0f),
+                     _mm_setr_ps(0.0f, 0.0f, 1.0f, 0.0f), _mm_setr_ps(x, y, z, 1.0f)}});
+    return out;
+}
+
+#else
+
 D3DMATRIX* D3DXMatrixMultiply(D3DMATRIX* out, const D3DMATRIX* m1, const D3DMATRIX* m2) {
     // Built aside first: the world matrix is routinely multiplied into itself.
     D3DMATRIX product{};
@@ -46,7 +124,9 @@ D3DMATRIX* D3DXMatrixTranslation(D3DMATRIX* out, float x, float y, float z) {
     return out;
 }
 
-D3DMATRIX* D3DXMatrixRotationYawPitchRoll(D3DMATRIX* out, float yaw, float pitch, float roll) {
+namespace {
+
+void ComputeRotationYawPitchRoll(D3DMATRIX* out, float yaw, float pitch, float roll) {
     // The three turns as row-vector matrices, multiplied in the order they act.
     D3DMATRIX aboutZ, aboutX, aboutY;
     D3DXMatrixIdentity(&aboutZ);
@@ -59,7 +139,36 @@ D3DMATRIX* D3DXMatrixRotationYawPitchRoll(D3DMATRIX* out, float yaw, float pitch
     aboutY._11 = std::cos(yaw), aboutY._13 = -std::sin(yaw);
     aboutY._31 = std::sin(yaw), aboutY._33 = std::cos(yaw);
     D3DXMatrixMultiply(out, &aboutZ, &aboutX);
-    return D3DXMatrixMultiply(out, out, &aboutY);
+    D3DXMatrixMultiply(out, out, &aboutY);
+}
+
+}  // namespace
+
+#endif
+
+D3DMATRIX* D3DXMatrixRotationYawPitchRoll(D3DMATRIX* out, float yaw, float pitch, float roll) {
+    // All 31 trees turn to the car's rotation and are drawn one after another,
+    // so most frames ask for the same turn many times in a row: the last one
+    // asked for is kept. Compared bit for bit, so any input, NaN included,
+    // gets exactly what the computation gives.
+    struct KeptTurn {
+        uint32_t yaw, pitch, roll;
+        bool filled;
+        D3DMATRIX matrix;
+    };
+    thread_local KeptTurn kept{};
+    const uint32_t yawBits = std::bit_cast<uint32_t>(yaw);
+    const uint32_t pitchBits = std::bit_cast<uint32_t>(pitch);
+    const uint32_t rollBits = std::bit_cast<uint32_t>(roll);
+    if (!kept.filled || kept.yaw != yawBits || kept.pitch != pitchBits || kept.roll != rollBits) {
+        ComputeRotationYawPitchRoll(&kept.matrix, yaw, pitch, roll);
+        kept.yaw = yawBits;
+        kept.pitch = pitchBits;
+        kept.roll = rollBits;
+        kept.filled = true;
+    }
+    *out = kept.matrix;
+    return out;
 }
 
 D3DMATRIX* D3DXMatrixLookAtLH(D3DMATRIX* out, const D3DVECTOR* eye, const D3DVECTOR* at,

@@ -176,10 +176,13 @@ void TriangleGrid::Build(const CpuMesh& mesh) {
     }
     if (!any) return;
 
-    // About one cell per triangle, shaped like the mesh's extent.
+    // About four cells per triangle, shaped like the mesh's extent. A ground
+    // probe tests the triangles of the one cell under it, nine probes a racing
+    // frame: on the circuit's ground four cells per triangle list about four
+    // triangles a cell, where one cell per triangle lists six.
     const double width = maxX - minX;
     const double depth = maxZ - minZ;
-    const double target = std::max<double>(1.0, faceCount);
+    const double target = std::max<double>(1.0, 4.0 * faceCount);
     double across = std::sqrt(target * width / depth);
     across = std::clamp(across, 1.0, static_cast<double>(maxCellsPerSide));
     double deep = std::clamp(std::ceil(target / across), 1.0, static_cast<double>(maxCellsPerSide));

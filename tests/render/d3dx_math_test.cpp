@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
 
 namespace {
 
@@ -162,3 +165,116 @@ TEST(Vector3, TransformNormalIgnoresTranslationTransformCoordDividesByW) {
 }
 
 }  // namespace
+
+namespace {
+
+// The plain element-by-element computations, kept here as the reference the
+// library's own must match bit for bit.
+D3DMATRIX ReferenceProduct(const D3DMATRIX& m1, const D3DMATRIX& m2) {
+    D3DMATRIX product{};
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            float sum = 0.0f;
+            for (int k = 0; k < 4; ++k) sum += m1.m[row][k] * m2.m[k][column];
+            product.m[row][column] = sum;
+        }
+    }
+    return product;
+}
+
+D3DMATRIX ReferenceYawPitchRoll(float yaw, float pitch, float roll) {
+    D3DMATRIX aboutZ{}, aboutX{}, aboutY{};
+    for (D3DMATRIX* m : {&aboutZ, &aboutX, &aboutY}) m->_11 = m->_22 = m->_33 = m->_44 = 1.0f;
+    aboutZ._11 = std::cos(roll), aboutZ._12 = std::sin(roll);
+    aboutZ._21 = -std::sin(roll), aboutZ._22 = std::cos(roll);
+    aboutX._22 = std::cos(pitch), aboutX._23 = std::sin(pitch);
+    aboutX._32 = -std::sin(pitch), aboutX._33 = std::cos(pitch);
+    aboutY._11 = std::cos(yaw), aboutY._13 = -std::sin(yaw);
+    aboutY._31 = std::sin(yaw), aboutY._33 = std::cos(yaw);
+    return ReferenceProduct(ReferenceProduct(aboutZ, aboutX), aboutY);
+}
+
+// Bit for bit, signed zeros included. A NaN only has to stay a NaN: which
+// of two NaN operands an operation passes on is the compiler's choice of
+// operand order, even for the plain loop.
+::testing::AssertionResult SameBits(const D3DMATRIX& actual, const D3DMATRIX& expected) {
+    for (int i = 0; i < 16; ++i) {
+        const float a = actual.m[i / 4][i % 4], e = expected.m[i / 4][i % 4];
+        if (std::isnan(a) && std::isnan(e)) continue;
+        if (std::memcmp(&a, &e, sizeof a) != 0) {
+            return ::testing::AssertionFailure()
+                   << "element " << i << ": " << a << " instead of " << e;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Ordinary values mixed with the ones rounding and signs can trip on.
+float AwkwardValue(std::mt19937& random) {
+    static const float specials[] = {0.0f,
+                                     -0.0f,
+                                     1.0f,
+                                     -1.0f,
+                                     std::numeric_limits<float>::denorm_min(),
+                                     -std::numeric_limits<float>::min(),
+                                     std::numeric_limits<float>::max(),
+                                     std::numeric_limits<float>::infinity(),
+                                     -std::numeric_limits<float>::infinity(),
+                                     std::numeric_limits<float>::quiet_NaN(),
+                                     1e-30f,
+                                     3.0e30f};
+    std::uniform_int_distribution<int> pick(0, 31);
+    const int choice = pick(random);
+    if (choice < 12) return specials[choice];
+    return std::uniform_real_distribution<float>(-1000.0f, 1000.0f)(random);
+}
+
+}  // namespace
+
+TEST(MatrixMultiply, SumsEachElementInOrderFromZeroToTheBit) {
+    std::mt19937 random(9);
+    for (int trial = 0; trial < 20000; ++trial) {
+        D3DMATRIX a, b;
+        for (int i = 0; i < 16; ++i) a.m[i / 4][i % 4] = AwkwardValue(random);
+        for (int i = 0; i < 16; ++i) b.m[i / 4][i % 4] = AwkwardValue(random);
+        D3DMATRIX product;
+        D3DXMatrixMultiply(&product, &a, &b);
+        ASSERT_TRUE(SameBits(product, ReferenceProduct(a, b))) << "trial " << trial;
+        D3DXMatrixMultiply(&a, &a, &b);
+        ASSERT_TRUE(SameBits(a, product)) << "trial " << trial;
+    }
+}
+
+TEST(MatrixTranslation, IsTheIdentityWithTheOffsetInTheLastRow) {
+    D3DMATRIX expected{};
+    expected._11 = expected._22 = expected._33 = expected._44 = 1.0f;
+    expected._41 = -0.0f, expected._42 = 2.5f,
+    expected._43 = std::numeric_limits<float>::infinity();
+    D3DMATRIX translation;
+    D3DXMatrixTranslation(&translation, -0.0f, 2.5f, std::numeric_limits<float>::infinity());
+    EXPECT_TRUE(SameBits(translation, expected));
+}
+
+TEST(MatrixRotationYawPitchRoll, MatchesTheThreeTurnsMultipliedToTheBit) {
+    std::mt19937 random(4);
+    std::uniform_real_distribution<float> angle(-7.0f, 7.0f);
+    D3DMATRIX previous = ReferenceYawPitchRoll(0.0f, 0.0f, 0.0f);
+    for (int trial = 0; trial < 20000; ++trial) {
+        // Often the same turn again, as for the trees, or one angle changed.
+        const bool again = trial % 3 == 1;
+        static float yaw = 0.0f, pitch = 0.0f, roll = 0.0f;
+        if (!again) {
+            yaw = trial % 5 == 0 ? AwkwardValue(random) : angle(random);
+            if (trial % 2 == 0) pitch = trial % 7 == 0 ? -0.0f : angle(random);
+            if (trial % 4 == 0) roll = angle(random);
+        }
+        D3DMATRIX turn;
+        D3DXMatrixRotationYawPitchRoll(&turn, yaw, pitch, roll);
+        const D3DMATRIX expected = ReferenceYawPitchRoll(yaw, pitch, roll);
+        ASSERT_TRUE(SameBits(turn, expected)) << "trial " << trial;
+        if (again) {
+            ASSERT_TRUE(SameBits(turn, previous)) << "trial " << trial;
+        }
+        previous = expected;
+    }
+}

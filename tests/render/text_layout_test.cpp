@@ -3,8 +3,10 @@
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -212,4 +214,54 @@ TEST(TextLayout, CountLimitsTheTextAndEmptyTextDrawsNothing) {
     const TextCoverage spaces = Lay("   ", wide, DT_CENTER, -1, &height);
     EXPECT_EQ(spaces.width, 0u);  // laid out, but no ink
     EXPECT_EQ(height, HudFont().LineHeight());
+}
+
+namespace {
+
+// The coverage worked out one pixel at a time: each pixel of the laid-out box
+// holds the strongest of the glyph pixels placed on it.
+std::vector<uint8_t> StrongestGlyphPixels(TextFont& font, const char* text, const RECT& rect,
+                                          const TextCoverage& laid) {
+    std::vector<uint8_t> canvas(size_t{laid.width} * laid.height, 0);
+    int64_t pen = rect.left;
+    const int64_t baseline = int64_t{rect.top} + font.Ascent();
+    for (const char* c = text; *c; ++c) {
+        const TextFont::Glyph& glyph = font.GlyphFor(static_cast<uint8_t>(*c));
+        for (UINT gy = 0; gy < glyph.rows; ++gy) {
+            for (UINT gx = 0; gx < glyph.width; ++gx) {
+                const int64_t x = pen + glyph.left + gx - laid.left;
+                const int64_t y = baseline - glyph.top + gy - laid.top;
+                if (x < 0 || y < 0 || x >= laid.width || y >= laid.height) continue;
+                uint8_t& pixel = canvas[size_t(y) * laid.width + size_t(x)];
+                pixel = std::max(pixel, glyph.coverage[size_t{gy} * glyph.width + gx]);
+            }
+        }
+        pen += glyph.advance;
+    }
+    return canvas;
+}
+
+}  // namespace
+
+TEST(TextLayout, EachPixelHoldsTheStrongestGlyphOnIt) {
+    // Glyphs that reach into their neighbours' boxes, at the HUD's size and at
+    // sizes whose glyph rows are wider than 16 and 32 pixels, whole and cut
+    // by the rectangle at odd places.
+    std::unique_ptr<TextFont> large;
+    std::unique_ptr<TextFont> huge;
+    ASSERT_EQ(CreateTextFont("Arial", -70, 700, FALSE, large), S_OK);
+    ASSERT_EQ(CreateTextFont("Arial", -150, 700, FALSE, huge), S_OK);
+    const char* const texts[] = {"AVAWAY Tj ff", "Lap:3 Time:81.27", "WMjy/\\|_", "i.l,1"};
+    const RECT rectangles[] = {{3, 5, 2000, 400}, {-7, -3, 141, 31}, {11, 17, 90, 60}};
+    for (TextFont* font : {&HudFont(), large.get(), huge.get()}) {
+        for (const char* text : texts) {
+            for (const RECT& rect : rectangles) {
+                TextCoverage laid;
+                LayoutText(*font, text, -1, rect, DT_LEFT | DT_SINGLELINE, laid);
+                EXPECT_EQ(laid.alpha, StrongestGlyphPixels(*font, text, rect, laid))
+                    << text << " in " << rect.left << "," << rect.top << "," << rect.right << ","
+                    << rect.bottom << " at " << font->LineHeight() << " pixels";
+            }
+        }
+    }
 }

@@ -1,0 +1,170 @@
+// kestrune-bench: how fast the game is, as one table. Every figure is the
+// median of repeated runs, each beside the baseline it is judged against,
+// measured in the same runs:
+//
+//   logic        microseconds per racing frame: StepFrame with the real media
+//                and a device that draws nothing, over an autopilot lap
+//   TrackHeight  nanoseconds per call with the triangle grid, against a scan
+//                of every triangle of "track.x", at the lap's ground points
+//   render       frames per second of the lap on the headless EGL context,
+//                beside frames that only clear and present
+//   start        the Start command to the first presented frame, in a fresh
+//                process; process start to the splash on a private X server
+//   memory       peak resident set while racing the lap
+//   sound        the mixer's share of one core with all ten sounds playing
+//
+//   kestrune-bench [--runs N] [--json] [--only logic,height,render,start,splash,sound]
+//
+// --runs sets how many runs each median is taken over (default 3); --only
+// measures some sections; --json prints the same figures as one JSON object
+// instead of the table.
+// Exit code 0 when every figure was measured and the grid answered as the scan.
+#include <epoxy/gl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "bench_lap.h"
+#include "drive/track_map.h"
+#include "measures.h"
+#include "platform/egl_context.h"
+#include "platform/message_box.h"
+#include "race/frame_step.h"
+#include "race/game_state.h"
+#include "report.h"
+#include "shell/game_links.h"
+#include "shell/media_path.h"
+#include "sound/game_sounds.h"
+
+namespace {
+
+const std::set<std::string> sectionNames = {"logic", "height", "render",
+                                            "start", "splash", "sound"};
+
+int messageBoxes = 0;
+int CountMessageBox(HWND, const char* text, const char* caption, UINT) {
+    ++messageBoxes;
+    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+    return IDOK;
+}
+
+void Progress(const char* what) {
+    std::fprintf(stderr, "kestrune-bench: %s...\n", what);
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: kestrune-bench [--runs N] [--json] "
+                 "[--only logic,height,render,start,splash,sound]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int runs = 3;
+    bool json = false;
+    std::set<std::string> sections = sectionNames;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--race-child") {
+            return RunRaceChild(i + 1 < argc && std::strcmp(argv[i + 1], "--start-only") == 0);
+        } else if (argument == "--json") {
+            json = true;
+        } else if (argument == "--runs" && i + 1 < argc) {
+            runs = std::atoi(argv[++i]);
+            if (runs < 1) return Usage();
+        } else if (argument == "--only" && i + 1 < argc) {
+            sections.clear();
+            std::istringstream list(argv[++i]);
+            std::string name;
+            while (std::getline(list, name, ',')) {
+                if (sectionNames.count(name) == 0) return Usage();
+                sections.insert(name);
+            }
+        } else {
+            return Usage();
+        }
+    }
+    auto wanted = [&](const char* name) { return sections.count(name) != 0; };
+
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    SetMessageBoxHandler(CountMessageBox);
+    BenchReport report;
+    report.runs = runs;
+    report.machine = DescribeMachine();
+    report.machine.loadBefore = LoadAverage();
+
+    UseBenchClock();
+    if (!LoadCircuit()) {
+        std::fprintf(stderr, "kestrune-bench: no circuit in %s\n",
+                     MediaPath("circuit.txt").c_str());
+        return 2;
+    }
+    std::string error;
+    std::unique_ptr<EglContext> context = EglContext::Create(640, 480, &error);
+    if (!context) {
+        std::fprintf(stderr, "kestrune-bench: no headless OpenGL context: %s\n", error.c_str());
+        return 2;
+    }
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    report.machine.renderer = renderer ? renderer : "unknown";
+
+    // Start-up as the program does it, without a window on screen.
+    LoadTrackMap(MediaPath("trackmap16.bmp").c_str());
+    soundDevice = CreateSoundDevice(context->Window());
+    LoadGameSounds();
+    score = -1;
+    UpdateScoreText();
+    ConnectGame();
+
+    if (wanted("logic") || wanted("height")) {
+        Progress("logic and TrackHeight");
+        report.logicMeasured = wanted("logic");
+        report.trackHeightMeasured = wanted("height");
+        MeasureLogicAndTrackHeight(runs, wanted("logic"), wanted("height"), report.logic,
+                                   report.trackHeight);
+    }
+    if (wanted("render")) {
+        Progress("rendering (four back-buffer sizes, a lap each run)");
+        report.rendering = MeasureRendering(runs);
+    }
+    if (wanted("start")) {
+        Progress("Start and memory (a fresh process each run)");
+        report.startMeasured = true;
+        report.start = MeasureStartAndMemory(runs);
+    }
+    if (wanted("splash")) {
+        Progress("process start to splash (the game on a private X server)");
+        report.splashMeasured = true;
+        report.splash = MeasureSplash(runs);
+    }
+    // Last: it takes the mixing away from the audio thread for good.
+    if (wanted("sound")) {
+        Progress("sound mixer");
+        report.soundMeasured = true;
+        report.sound = MeasureSound(runs);
+    }
+    report.machine.loadAfter = LoadAverage();
+
+    if (json) {
+        PrintJson(report);
+    } else {
+        PrintTable(report);
+    }
+    if (messageBoxes > 0) std::fprintf(stderr, "kestrune-bench: %d message boxes\n", messageBoxes);
+
+    ReleaseGameSounds();
+    ReleaseTrackMap();
+
+    bool complete = report.trackHeight.missing.empty() && report.trackHeight.mismatches == 0 &&
+                    report.logic.missing.empty() && report.start.missing.empty() &&
+                    report.splash.missing.empty() && report.sound.missing.empty();
+    for (const RenderFigures& row : report.rendering) complete = complete && row.missing.empty();
+    return complete ? 0 : 1;
+}

@@ -1,0 +1,116 @@
+// The real renderer on the headless EGL context (Mesa's llvmpipe when there
+// is no GPU): an autopilot lap of the game beside frames that only clear and
+// present, at the window's size and at the three full-screen sizes.
+#include <epoxy/gl.h>
+
+#include <chrono>
+#include <memory>
+
+#include "bench_lap.h"
+#include "measures.h"
+#include "platform/egl_context.h"
+#include "race/frame_step.h"
+#include "race/game_state.h"
+#include "render/device.h"
+#include "render/mesh_object.h"
+#include "shell/options.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Enough frames for the shaders of every object to be compiled before timing.
+constexpr int warmUpFrames = 30;
+
+struct Presentation {
+    const char* label;
+    int width;
+    int height;
+    bool windowed;
+};
+
+// The window as the default options start it (32-bit, the drawable's size),
+// then the three full-screen choices of the Options (16-bit back buffer).
+constexpr Presentation presentations[] = {
+    {"640x480 window", 640, 480, true},
+    {"640x480 full screen", 640, 480, false},
+    {"800x600 full screen", 800, 600, false},
+    {"1024x768 full screen", 1024, 768, false},
+};
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The game's frame with nothing in it: the night sky's clear, presented.
+void ClearOnlyFrame() {
+    device->BeginScene();
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device->EndScene();
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+}
+
+RenderFigures MeasureOne(const Presentation& presentation, int runs) {
+    RenderFigures figures;
+    figures.label = presentation.label;
+    figures.width = presentation.width;
+    figures.height = presentation.height;
+    figures.windowed = presentation.windowed;
+
+    std::string error;
+    std::unique_ptr<EglContext> context =
+        EglContext::Create(presentation.width, presentation.height, &error);
+    if (!context) {
+        figures.missing = "no headless OpenGL context: " + error;
+        return figures;
+    }
+    // What the Start command's display step sets for this choice.
+    GameOptions.windowed = presentation.windowed ? 1 : 0;
+    GameOptions.windowWidth = static_cast<uint32_t>(presentation.width);
+    viewWidth = static_cast<float>(presentation.width);
+    viewHeight = static_cast<float>(presentation.height);
+    if (FAILED(InitDirect3D(context->Window(), presentation.windowed, GameOptions.lightsOn != 0,
+                            presentation.width, presentation.height)) ||
+        FAILED(LoadMeshes())) {
+        figures.missing = "no device";
+        ReleaseDevice();
+        return figures;
+    }
+    phase = NewRace;
+    for (int frame = 0; frame < warmUpFrames; ++frame) StepFrame();
+    glFinish();
+
+    std::vector<double> full;
+    std::vector<double> clear;
+    for (int run = 0; run < runs; ++run) {
+        // The lap's frames are queued to the rasteriser's threads; the finish
+        // waits for the last of them, so the time covers every pixel drawn.
+        const Clock::time_point lapStart = Clock::now();
+        const LapRecord lap = DriveLap();
+        glFinish();
+        const double lapSeconds = SecondsSince(lapStart);
+        figures.framesPerRun = lap.frames;
+        full.push_back(static_cast<double>(lap.frames) / lapSeconds);
+
+        const Clock::time_point clearStart = Clock::now();
+        for (long frame = 0; frame < lap.frames; ++frame) ClearOnlyFrame();
+        glFinish();
+        clear.push_back(static_cast<double>(lap.frames) / SecondsSince(clearStart));
+    }
+    figures.framesPerSecond = Median(full);
+    figures.clearFramesPerSecond = Median(clear);
+    ReleaseDevice();
+    return figures;
+}
+
+}  // namespace
+
+std::vector<RenderFigures> MeasureRendering(int runs) {
+    const GameOptionsRecord saved = GameOptions;
+    std::vector<RenderFigures> rows;
+    for (const Presentation& presentation : presentations) {
+        rows.push_back(MeasureOne(presentation, runs));
+    }
+    GameOptions = saved;
+    return rows;
+}
