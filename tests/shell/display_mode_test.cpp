@@ -50,6 +50,9 @@ TEST_F(DisplayMode, EachWidthGivesItsHeightAndAnUnknownOneLeavesTheView) {
     PrepareDisplay(&window);
     EXPECT_FLOAT_EQ(viewWidth, 800.0f);
     EXPECT_FLOAT_EQ(viewHeight, 600.0f);
+    // No window has a GL context here, so the device set-up failed; a failed
+    // Start ends the program, whose WM_DESTROY releases the Direct3D object.
+    ReleaseDevice();
     GameOptions.windowWidth = 700;
     PrepareDisplay(&window);
     EXPECT_FLOAT_EQ(viewWidth, 800.0f);
@@ -59,6 +62,7 @@ TEST_F(DisplayMode, EachWidthGivesItsHeightAndAnUnknownOneLeavesTheView) {
 TEST_F(DisplayMode, AMenuAlreadySavedIsLeftAsItIs) {
     GameOptions.windowed = 0;
     PrepareDisplay(&window);
+    ReleaseDevice();  // as after the failed device set-up above
     PrepareDisplay(&window);
     EXPECT_EQ(savedMenu, menu);
     EXPECT_EQ(window.Count("menu removed"), 1);

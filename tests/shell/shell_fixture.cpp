@@ -44,12 +44,15 @@ void ShellFixture::RecordDirect3D() {
 }
 
 void ShellFixture::TearDown() {
+    // What WM_DESTROY would release: whatever the test's device set-up made
+    // (a failed one leaves the Direct3D object). The null device is the
+    // test's own.
+    if (device == &nullDevice) device = nullptr;
+    ReleaseDevice();
     if (recordingDirect3DInstalled) {
-        if (device != &nullDevice) ReleaseDevice();
         SetDirect3DFactory(nullptr);
         recordingDirect3D = nullptr;
     }
-    device = nullptr;
     mainWindow = nullptr;
     savedMenu = nullptr;
     SetFullScreenDisplaySize(0, 0);
