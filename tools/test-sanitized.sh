@@ -2,10 +2,25 @@
 # Builds everything once more with AddressSanitizer and UndefinedBehaviorSanitizer
 # into build-sanitize/ and runs every test there. Any out-of-bounds access,
 # use after free, undefined behaviour or leak fails the test that caused it.
+# Warnings are errors, as in tools/test.sh.
+#
+#   tools/test-sanitized.sh           every test
+#   tools/test-sanitized.sh --help    this text
 set -euo pipefail
 cd "$(dirname "$0")/.."
+case "${1:-}" in
+  "") ;;
+  --help | -h)
+    sed -n '2,9s/^# \{0,1\}//p' "$0"
+    exit 0
+    ;;
+  *)
+    echo "usage: $0 [--help]" >&2
+    exit 2
+    ;;
+esac
 tools/install-deps.sh
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_SANITIZE=ON
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_SANITIZE=ON -DKESTRUNE_WERROR=ON
 cmake --build build-sanitize -j"$(nproc)"
 
 # Leaks of the system libraries themselves, named in tools/lsan.supp; ours are
