@@ -17,6 +17,10 @@
 #   build-fuzz/kestrune-fuzz-<target> build-fuzz/fuzz/artifacts/<target>/<file>
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ "${1:-}" = --help ] || [ "${1:-}" = -h ]; then
+  sed -n '2,17s/^# \{0,1\}//p' "$0"
+  exit 0
+fi
 
 seconds=${1:-600}
 shift || true

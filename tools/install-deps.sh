@@ -26,6 +26,10 @@ packages=(
 for extra in "$@"; do
   case "$extra" in
     fuzz) packages+=(clang libfuzzer-14-dev) ;;
+    --help | -h)
+      sed -n '2,6s/^# \{0,1\}//p' "$0"
+      exit 0
+      ;;
     *)
       echo "usage: $0 [fuzz]" >&2
       exit 2

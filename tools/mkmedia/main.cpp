@@ -1,6 +1,7 @@
 // kestrune-mkmedia FOLDER: writes every data file of the game into FOLDER.
 // The same program always writes the same bytes.
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -8,6 +9,15 @@
 #include "media_writers.h"
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf(
+            "usage: kestrune-mkmedia FOLDER\n"
+            "Writes every data file of the game (circuit, meshes, textures, track map,\n"
+            "splash, sounds, help page) into FOLDER, making it when missing, and last a\n"
+            "stamp file .generated. The same program always writes the same bytes.\n"
+            "Exit status 0 when every file was written, 1 otherwise, 2 on bad arguments.\n");
+        return 0;
+    }
     if (argc != 2) {
         std::fprintf(stderr, "usage: kestrune-mkmedia FOLDER\n");
         return 2;
