@@ -194,8 +194,8 @@ TEST_P(DamagedMedia, ShowsOnlyTheBoxesForTheFileAndRunsOn) {
     ASSERT_NE(device, nullptr);
     Race(200);
     // Every turn of the loop ran a frame: the device lived through them all.
-    EXPECT_EQ(frameCount, 200);
-    EXPECT_FALSE(window->destroyed);
+    EXPECT_EQ(FrameCount(), 200);
+    EXPECT_FALSE(Window()->destroyed);
     EXPECT_TRUE(LeaveWithEscape());
     CloseProgram();
 

@@ -1,18 +1,16 @@
 #pragma once
-// The whole program, headless: the start-up of main() on a media folder of the
-// test's choosing, with the real window procedure behind a recording main
-// window, the real renderer on a surfaceless EGL context registered for that
-// window, the real sound code on SDL's dummy driver, and a clock and a cursor
-// that the test moves. Only the toolkit is missing; the test plays the main
-// loop's part, one iteration at a time.
+// The whole program, headless (tools/headless/headless_program.h), as a test
+// fixture: main()'s start-up on a media folder of the test's choosing, the
+// real window procedure, renderer and sound code, and a clock and a cursor
+// that the test moves. The test plays the main loop's part, one iteration at
+// a time; every piece of game state is put back afterwards.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "platform/egl_context.h"
 #include "tests/support/media_folder.h"
-#include "tests/support/recording_window.h"
+#include "tools/headless/headless_program.h"
 
 // The media folder the build generates.
 std::string GeneratedMediaDirectory();
@@ -27,37 +25,23 @@ class HeadlessGame : public ::testing::Test {
     void SetUp() override;
     void TearDown() override;
 
-    // main() up to its loop: media paths, options, window class, window,
-    // bitmaps, sound device, sounds, score line. False when no window came.
-    bool StartProgram();
-
-    // One turn of the main loop: every waiting message dispatched, then one
-    // frame when a device exists. The clock moves on by a 60 Hz frame.
-    void LoopOnce();
-
-    // The File menu's Start, as the menu sends it.
-    void ChooseStart();
-    // The cursor at (x, y) of the drawing area, and the move message.
-    void MoveMouse(int x, int y);
-    void Click();
-    void PressKey(UINT key);
-    void ReleaseKey(UINT key);
+    // main() up to its loop; false when no window came.
+    bool StartProgram() { return program->Start(); }
+    void LoopOnce() { program->LoopOnce(); }
+    void ChooseStart() { program->ChooseStart(); }
+    void MoveMouse(int x, int y) { program->MoveMouse(x, y); }
+    void Click() { program->Click(); }
+    void PressKey(UINT key) { program->PressKey(key); }
+    void ReleaseKey(UINT key) { program->ReleaseKey(key); }
 
     // Runs `frames` loop turns, clicking whenever the race waits for a click
     // and steering with a cursor that sweeps across the upper half of the
     // picture, so the car drives, turns, leaves the road and hits things.
     void Race(int frames);
-    // Holds Escape through racing frames until the game has left the race,
-    // clicking to resume a race that waits; false if it never did.
-    bool LeaveWithEscape();
+    bool LeaveWithEscape() { return program->LeaveWithEscape(); }
+    void CloseProgram() { program->Close(); }
+    long FrameCount() const { return program->Frames(); }
+    HWND Window() const { return program->Window(); }
 
-    // The window's close box: WM_DESTROY releases everything, then the queue
-    // is emptied up to the quit message.
-    void CloseProgram();
-
-    std::unique_ptr<EglContext> context;
-    // Made by the window factory when the program creates its window.
-    std::unique_ptr<RecordingWindow> window;
-    bool programRunning = false;
-    long frameCount = 0;
+    std::unique_ptr<HeadlessProgram> program;
 };

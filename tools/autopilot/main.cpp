@@ -1,53 +1,80 @@
-// kestrune-autopilot: runs the real game headless (the real media, race,
-// driving and sound code on SDL's dummy driver, the real renderer on a
-// surfaceless EGL context) with a clock of its own at 60 frames a second, and
-// moves the mouse each frame to follow the circuit. It drives one race from
-// the first click to its end and prints the two lines the picture shows.
+// kestrune-autopilot: runs the real game headless (main()'s start-up, the real
+// window procedure, media, race, driving and sound code on SDL's dummy driver,
+// the real renderer on a surfaceless EGL context) with a clock of its own at
+// 60 frames a second. It chooses Start, clicks, and moves the mouse every
+// fourth racing frame to follow the circuit, as a hand would; it drives one
+// race to its end and prints the two lines the picture shows.
 //
-//   kestrune-autopilot [--night] [--shot FRAME FILE.png]... [--splash FILE.png]
-//
-// Exit code 0 when the race was finished, 1 when it ended otherwise.
+// Exit code 0 when the race was finished, 1 when it ended otherwise, 2 on bad
+// arguments or when the game could not start.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "drive/track_map.h"
-#include "platform/clock.h"
-#include "platform/egl_context.h"
 #include "platform/gdi_bitmap.h"
 #include "platform/message_box.h"
-#include "png_file.h"
-#include "race/frame_step.h"
 #include "race/game_state.h"
-#include "render/device.h"
 #include "render/mesh_object.h"
-#include "shell/game_links.h"
 #include "shell/media_path.h"
 #include "shell/options.h"
-#include "sound/game_sounds.h"
 #include "steering.h"
+#include "tools/headless/headless_program.h"
+#include "tools/headless/png_file.h"
+#include "tools/headless/race_replay.h"
 
 namespace {
 
-constexpr int viewWidthPixels = 640;
-constexpr int viewHeightPixels = 480;
+constexpr const char* usage =
+    "usage: kestrune-autopilot [OPTION]...\n"
+    "Runs the game headless and drives one race of five laps along the circuit,\n"
+    "then prints the race message, the score line and the frames, laps, hits and\n"
+    "message boxes of the race. Exit status 0 when the race was finished, 1 when\n"
+    "it ended otherwise, 2 on bad arguments or when the game could not start.\n"
+    "\n"
+    "  --night                 race at night (the default is by day)\n"
+    "  --shot FRAME FILE.png   save the picture after frame FRAME (repeatable)\n"
+    "  --splash FILE.png       save the splash picture as the window shows it\n"
+    "  --record-replay FILE    record the race's mouse path and outcome into FILE,\n"
+    "                          drawn at the replay's small size (tests/shell/\n"
+    "                          golden_race.replay is one; see its test)\n"
+    "  --help                  this text\n";
+
 // Ten minutes of racing at 60 frames a second is far more than five laps.
 constexpr long frameLimit = 60L * 600;
 
-DWORD clockMilliseconds = 1000000;
-long frameNumber = 0;
+struct Arguments {
+    bool night = false;
+    std::vector<std::pair<long, std::string>> shots;  // frame, file
+    std::string splashPath;
+    std::string replayPath;
+};
 
-DWORD AutopilotClock() {
-    return clockMilliseconds;
-}
-
-// 16, 17, 17 milliseconds: sixty frames a second on average.
-void AdvanceClock() {
-    clockMilliseconds += (frameNumber % 3 == 0) ? 16 : 17;
+// 0 when the arguments are good, else the exit code.
+int ReadArguments(int argc, char** argv, Arguments& arguments) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            std::printf("%s", usage);
+            std::exit(0);
+        } else if (argument == "--night") {
+            arguments.night = true;
+        } else if (argument == "--shot" && i + 2 < argc) {
+            arguments.shots.emplace_back(std::atol(argv[i + 1]), argv[i + 2]);
+            i += 2;
+        } else if (argument == "--splash" && i + 1 < argc) {
+            arguments.splashPath = argv[++i];
+        } else if (argument == "--record-replay" && i + 1 < argc) {
+            arguments.replayPath = argv[++i];
+        } else {
+            std::fprintf(stderr, "%s", usage);
+            return 2;
+        }
+    }
+    return 0;
 }
 
 int messageBoxes = 0;
@@ -55,18 +82,6 @@ int CountMessageBox(HWND, const char* text, const char* caption, UINT) {
     ++messageBoxes;
     std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
     return 1;
-}
-
-struct Shot {
-    long frame;
-    std::string path;
-};
-
-bool SaveBackBuffer(const std::string& path) {
-    UINT width = 0, height = 0;
-    std::vector<uint8_t> rgba;
-    if (FAILED(device->ReadBackBuffer(width, height, rgba))) return false;
-    return WritePng(path, width, height, rgba);
 }
 
 bool SaveSplash(const std::string& path) {
@@ -92,31 +107,23 @@ std::vector<CircuitPoint> PresentRobots() {
     return robots;
 }
 
+// The steering's -1..1 as a pixel of the drawing area, as the window
+// procedure reads it back.
+MousePixel ToPixel(const MousePosition& mouse) {
+    const int x =
+        static_cast<int>(std::lround((mouse.x + 1.0f) * 0.5f * HeadlessProgram::clientWidth));
+    const int y =
+        static_cast<int>(std::lround((1.0f - mouse.y) * 0.5f * HeadlessProgram::clientHeight));
+    return MousePixel{std::clamp(x, 0, HeadlessProgram::clientWidth - 1),
+                      std::clamp(y, 0, HeadlessProgram::clientHeight - 1)};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<Shot> shots;
-    std::string splashPath;
-    bool night = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--night") {
-            night = true;
-        } else if (argument == "--shot" && i + 2 < argc) {
-            shots.push_back({std::atol(argv[i + 1]), argv[i + 2]});
-            i += 2;
-        } else if (argument == "--splash" && i + 1 < argc) {
-            splashPath = argv[++i];
-        } else {
-            std::fprintf(stderr,
-                         "usage: kestrune-autopilot [--night] [--shot FRAME FILE.png]... "
-                         "[--splash FILE.png]\n");
-            return 2;
-        }
-    }
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    Arguments arguments;
+    if (const int bad = ReadArguments(argc, argv, arguments)) return bad;
     SetMessageBoxHandler(CountMessageBox);
-    SetTimeSource(AutopilotClock);
 
     const std::vector<CircuitPoint> centreLine = ReadCentreLine(MediaPath("circuit.txt"));
     if (centreLine.empty()) {
@@ -124,70 +131,56 @@ int main(int argc, char** argv) {
                      MediaPath("circuit.txt").c_str());
         return 2;
     }
-    std::string error;
-    std::unique_ptr<EglContext> context =
-        EglContext::Create(viewWidthPixels, viewHeightPixels, &error);
-    if (!context) {
-        std::fprintf(stderr, "kestrune-autopilot: no headless OpenGL context: %s\n", error.c_str());
+    Replay replay;
+    const bool recording = !arguments.replayPath.empty();
+    HeadlessProgram program(recording ? replay.drawableWidth : HeadlessProgram::clientWidth,
+                            recording ? replay.drawableHeight : HeadlessProgram::clientHeight);
+    if (!program.HasContext()) {
+        std::fprintf(stderr, "kestrune-autopilot: no headless OpenGL context: %s\n",
+                     program.Error().c_str());
         return 2;
     }
-
-    // Start-up as the program does it, without a window on screen.
-    GameOptions.lightsOn = night ? 1 : 0;
-    LoadTrackMap(MediaPath("trackmap16.bmp").c_str());
-    soundDevice = CreateSoundDevice(context->Window());
-    LoadGameSounds();
-    score = -1;
-    UpdateScoreText();
-    ConnectGame();
-    if (!splashPath.empty() && !SaveSplash(splashPath)) {
-        std::fprintf(stderr, "kestrune-autopilot: cannot write %s\n", splashPath.c_str());
-    }
-
-    // The Start command.
-    viewWidth = viewWidthPixels;
-    viewHeight = viewHeightPixels;
-    if (FAILED(InitDirect3D(context->Window(), true, night, viewWidthPixels, viewHeightPixels))) {
-        std::fprintf(stderr, "kestrune-autopilot: no device\n");
+    if (!program.Start()) {
+        std::fprintf(stderr, "kestrune-autopilot: the game made no window\n");
         return 2;
     }
-    LoadMeshes();
+    // As the Options dialog would leave them: a window, by day or by night.
+    GameOptions.windowed = 1;
+    GameOptions.lightsOn = arguments.night ? 1 : 0;
+    replay.lightsOn = static_cast<int>(GameOptions.lightsOn);
+    if (!arguments.splashPath.empty() && !SaveSplash(arguments.splashPath)) {
+        std::fprintf(stderr, "kestrune-autopilot: cannot write %s\n", arguments.splashPath.c_str());
+    }
 
-    bool clicked = false;
-    bool ended = false;
-    for (frameNumber = 1; frameNumber <= frameLimit && !ended; ++frameNumber) {
-        AdvanceClock();
-        if (phase == Waiting && !clicked && frameNumber > 2) {
-            // The click that starts the race clock.
-            lastTickTime = static_cast<float>(ClockSeconds());
-            phase = Racing;
-            clicked = true;
+    auto hand = [&] {
+        MousePixel mouse{HeadlessProgram::clientWidth / 2, HeadlessProgram::clientHeight / 2};
+        if (carObject) {
+            mouse = ToPixel(SteerAlong(centreLine, carObject->position.x, carObject->position.z,
+                                       carObject->rotation.y, PresentRobots()));
         }
-        if (phase == Racing && carObject) {
-            const MousePosition mouse =
-                SteerAlong(centreLine, carObject->position.x, carObject->position.z,
-                           carObject->rotation.y, PresentRobots());
-            mouseX = mouse.x;
-            mouseY = mouse.y;
-        }
-        const bool raceWasOn = phase == Racing || phase == Finished || phase == Wrecked;
-        StepFrame();
-        for (const Shot& shot : shots) {
-            if (shot.frame == frameNumber && !SaveBackBuffer(shot.path)) {
-                std::fprintf(stderr, "kestrune-autopilot: cannot write %s\n", shot.path.c_str());
+        replay.path.push_back(mouse);
+        return mouse;
+    };
+    auto afterFrame = [&](long frame) {
+        for (const auto& [shotFrame, path] : arguments.shots) {
+            uint32_t width = 0, height = 0;
+            std::vector<uint8_t> rgba;
+            if (shotFrame == frame && (!program.ReadPicture(width, height, rgba) ||
+                                       !WritePng(path, width, height, rgba))) {
+                std::fprintf(stderr, "kestrune-autopilot: cannot write %s\n", path.c_str());
             }
         }
-        ended = raceWasOn && phase == NewRace;
+    };
+    replay.outcome = RunRace(program, replay.moveEvery, hand, afterFrame, frameLimit);
+    const RaceOutcome& end = replay.outcome;
+
+    std::printf("%s\n", end.message.c_str());
+    std::printf("%s\n", end.scoreLine.c_str());
+    std::printf("frames: %ld, laps: %d, hits: %d, race time: %s, message boxes: %d\n", end.frames,
+                end.laps, end.hits, FloatBits(end.raceTime).c_str(), messageBoxes);
+    if (recording && !WriteReplay(arguments.replayPath, replay)) {
+        std::fprintf(stderr, "kestrune-autopilot: cannot write %s\n", arguments.replayPath.c_str());
+        return 2;
     }
-
-    std::printf("%s\n", messageText);
-    std::printf("%s", scoreText);
-    std::printf("frames: %ld, laps: %d, hits: %d, message boxes: %d\n", frameNumber - 1, lapCount,
-                damageLevel, messageBoxes);
-    const bool finished = std::strcmp(messageText, "You made it 5 laps!") == 0;
-
-    ReleaseDevice();
-    ReleaseGameSounds();
-    ReleaseTrackMap();
-    return finished ? 0 : 1;
+    return end.message == "You made it 5 laps!" ? 0 : 1;
 }

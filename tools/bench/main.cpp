@@ -10,7 +10,9 @@
 //                beside frames that only clear and present
 //   start        the Start command to the first presented frame, in a fresh
 //                process; process start to the splash on a private X server
-//   memory       peak resident set while racing the lap
+//   memory       peak resident set while racing the lap, beside the driver's
+//                floor: a process that only makes the same GL context and
+//                clears its 640 x 480 back buffer
 //   sound        the mixer's share of one core with all ten sounds playing
 //
 //   kestrune-bench [--runs N] [--json] [--only logic,height,render,start,splash,sound]
@@ -30,16 +32,11 @@
 #include <string>
 
 #include "bench_lap.h"
-#include "drive/track_map.h"
 #include "measures.h"
-#include "platform/egl_context.h"
 #include "platform/message_box.h"
-#include "race/frame_step.h"
-#include "race/game_state.h"
 #include "report.h"
-#include "shell/game_links.h"
 #include "shell/media_path.h"
-#include "sound/game_sounds.h"
+#include "tools/headless/headless_program.h"
 
 namespace {
 
@@ -57,10 +54,29 @@ void Progress(const char* what) {
     std::fprintf(stderr, "kestrune-bench: %s...\n", what);
 }
 
+constexpr const char* usage =
+    "usage: kestrune-bench [--runs N] [--json] [--only SECTION,...]\n"
+    "Measures how fast the game is and prints one table; every figure is the\n"
+    "median of repeated runs, beside the baseline measured in the same runs.\n"
+    "Sections:\n"
+    "  logic    microseconds per racing frame with a device that draws nothing\n"
+    "  height   TrackHeight with the triangle grid against a scan of every triangle\n"
+    "  render   frames per second on the headless EGL context at four sizes,\n"
+    "           beside frames that only clear and present\n"
+    "  start    the Start command to the first presented frame in a fresh process,\n"
+    "           and the peak memory of a race beside the GL driver's floor\n"
+    "  splash   process start to the splash shown on a private X server\n"
+    "  sound    the mixer's share of one core with all ten sounds playing\n"
+    "Options:\n"
+    "  --runs N         runs per median (default 3)\n"
+    "  --json           print the figures as one JSON object instead of the table\n"
+    "  --only LIST      measure only these sections (comma-separated)\n"
+    "  --help           this text\n"
+    "Exit status 0 when every figure was measured and the grid answered as the\n"
+    "scan, 1 otherwise, 2 on bad arguments.\n";
+
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: kestrune-bench [--runs N] [--json] "
-                 "[--only logic,height,render,start,splash,sound]\n");
+    std::fprintf(stderr, "%s", usage);
     return 2;
 }
 
@@ -72,7 +88,12 @@ int main(int argc, char** argv) {
     std::set<std::string> sections = sectionNames;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (argument == "--race-child") {
+        if (argument == "--help" || argument == "-h") {
+            std::printf("%s", usage);
+            return 0;
+        } else if (argument == "--floor-child") {
+            return RunFloorChild();
+        } else if (argument == "--race-child") {
             return RunRaceChild(i + 1 < argc && std::strcmp(argv[i + 1], "--start-only") == 0);
         } else if (argument == "--json") {
             json = true;
@@ -100,28 +121,24 @@ int main(int argc, char** argv) {
     report.machine = DescribeMachine();
     report.machine.loadBefore = LoadAverage();
 
-    UseBenchClock();
     if (!LoadCircuit()) {
         std::fprintf(stderr, "kestrune-bench: no circuit in %s\n",
                      MediaPath("circuit.txt").c_str());
         return 2;
     }
-    std::string error;
-    std::unique_ptr<EglContext> context = EglContext::Create(640, 480, &error);
-    if (!context) {
-        std::fprintf(stderr, "kestrune-bench: no headless OpenGL context: %s\n", error.c_str());
+    HeadlessProgram program(640, 480);
+    if (!program.HasContext()) {
+        std::fprintf(stderr, "kestrune-bench: no headless OpenGL context: %s\n",
+                     program.Error().c_str());
         return 2;
     }
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     report.machine.renderer = renderer ? renderer : "unknown";
-
-    // Start-up as the program does it, without a window on screen.
-    LoadTrackMap(MediaPath("trackmap16.bmp").c_str());
-    soundDevice = CreateSoundDevice(context->Window());
-    LoadGameSounds();
-    score = -1;
-    UpdateScoreText();
-    ConnectGame();
+    if (!program.Start()) {
+        std::fprintf(stderr, "kestrune-bench: the game made no window\n");
+        return 2;
+    }
+    UseBenchClock();
 
     if (wanted("logic") || wanted("height")) {
         Progress("logic and TrackHeight");
@@ -158,9 +175,6 @@ int main(int argc, char** argv) {
         PrintTable(report);
     }
     if (messageBoxes > 0) std::fprintf(stderr, "kestrune-bench: %d message boxes\n", messageBoxes);
-
-    ReleaseGameSounds();
-    ReleaseTrackMap();
 
     bool complete = report.trackHeight.missing.empty() && report.trackHeight.mismatches == 0 &&
                     report.logic.missing.empty() && report.start.missing.empty() &&

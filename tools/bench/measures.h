@@ -53,6 +53,9 @@ struct StartFigures {
     double coldShadersMilliseconds = 0.0;     // the first Start without Mesa's shader cache
     double peakRaceMebibytes = 0.0;           // peak resident set while racing the lap
     double peakProcessMebibytes = 0.0;        // peak over the process's whole life
+    // The driver's floor: peak resident set of a process that only makes the
+    // same GL context and clears its 640 x 480 back buffer.
+    double peakFloorMebibytes = 0.0;
 };
 
 struct SplashFigures {
@@ -87,6 +90,10 @@ StartFigures MeasureStartAndMemory(int runs);
 // frame, a lap, Start again (with `startOnly`, the first Start only). Prints
 // one line of figures. Returns the exit code.
 int RunRaceChild(bool startOnly);
+
+// The floor's side: the context, a few cleared and presented frames, and one
+// line with the process's peak resident set. Returns the exit code.
+int RunFloorChild();
 
 // Launches build/kestrune under a private Xvfb and waits for the splash
 // picture to appear on its screen.

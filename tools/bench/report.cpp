@@ -156,8 +156,11 @@ void PrintTable(const BenchReport& report) {
     }
     if (report.startMeasured && report.start.missing.empty()) {
         const StartFigures& start = report.start;
+        // Beside the driver's floor, so that the game's own share shows.
         Row("memory: peak resident set in a race, MiB", Number("%.1f", start.peakRaceMebibytes),
-            Number("whole process %.1f", start.peakProcessMebibytes), "", "", "");
+            Number("GL floor %.1f", start.peakFloorMebibytes),
+            Number("game +%.1f", start.peakRaceMebibytes - start.peakFloorMebibytes), "", "");
+        Row("  whole process, MiB", Number("%.1f", start.peakProcessMebibytes), "", "", "", "");
     }
     if (report.soundMeasured) {
         const SoundFigures& sound = report.sound;
@@ -251,6 +254,7 @@ void PrintJson(const BenchReport& report) {
             ",\"missing\":" + JsonMissing(start.missing) + "}";
         json += ",\"memory\":{\"peak_race_mib\":" + JsonNumber(start.peakRaceMebibytes, ok) +
                 ",\"peak_process_mib\":" + JsonNumber(start.peakProcessMebibytes, ok) +
+                ",\"gl_floor_mib\":" + JsonNumber(start.peakFloorMebibytes, ok) +
                 ",\"missing\":" + JsonMissing(start.missing) + "}";
     }
     if (report.splashMeasured) {

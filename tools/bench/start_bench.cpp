@@ -27,6 +27,7 @@
 #include "shell/media_path.h"
 #include "shell/options.h"
 #include "sound/game_sounds.h"
+#include "tools/headless/headless_program.h"
 
 extern char** environ;
 
@@ -103,6 +104,7 @@ enum class Child {
     Race,       // start-up, Start, a lap, Start again
     Start,      // start-up and the first Start only
     ColdStart,  // the same without Mesa's shader cache, as on a machine's first run
+    Floor,      // the GL context and cleared frames only
 };
 
 // Runs this program in race-child mode and reads its one line of figures.
@@ -125,8 +127,11 @@ bool RunChild(Child kind, StartFigures& figures) {
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
     char childFlag[] = "--race-child";
+    char floorFlag[] = "--floor-child";
     char startOnlyFlag[] = "--start-only";
-    char* arguments[] = {self, childFlag, kind == Child::Race ? nullptr : startOnlyFlag, nullptr};
+    char* arguments[] = {self, kind == Child::Floor ? floorFlag : childFlag,
+                         kind == Child::Race || kind == Child::Floor ? nullptr : startOnlyFlag,
+                         nullptr};
     pid_t child = 0;
     const int spawned =
         posix_spawn(&child, self, &actions, nullptr, arguments, environmentPointers.data());
@@ -144,6 +149,9 @@ bool RunChild(Child kind, StartFigures& figures) {
     int status = 0;
     waitpid(child, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
+    if (kind == Child::Floor) {
+        return std::sscanf(output.c_str(), "floor %lf", &figures.peakFloorMebibytes) == 1;
+    }
     return std::sscanf(output.c_str(),
                        "start %lf processor %lf init %lf load %lf frames %lf again %lf race %lf "
                        "process %lf",
@@ -156,26 +164,16 @@ bool RunChild(Child kind, StartFigures& figures) {
 }  // namespace
 
 int RunRaceChild(bool startOnly) {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    UseBenchClock();
     if (!LoadCircuit()) return 2;
-    std::unique_ptr<EglContext> context =
-        EglContext::Create(viewWidthPixels, viewHeightPixels, nullptr);
-    if (!context) return 2;
-
-    // Start-up as the program does it, without a window on screen.
-    LoadTrackMap(MediaPath("trackmap16.bmp").c_str());
-    soundDevice = CreateSoundDevice(context->Window());
-    LoadGameSounds();
-    score = -1;
-    UpdateScoreText();
-    ConnectGame();
+    HeadlessProgram program(viewWidthPixels, viewHeightPixels);
+    if (!program.HasContext() || !program.Start()) return 2;
+    UseBenchClock();
     viewWidth = viewWidthPixels;
     viewHeight = viewHeightPixels;
 
     const Clock::time_point start = Clock::now();
     const double processorStart = ProcessProcessorMilliseconds();
-    const StartTimes first = StartCommand(context->Window());
+    const StartTimes first = StartCommand(program.Window());
     const double firstMilliseconds = MillisecondsSince(start);
     const double processorMilliseconds = ProcessProcessorMilliseconds() - processorStart;
     if (!first.ok) return 1;
@@ -185,9 +183,6 @@ int RunRaceChild(bool startOnly) {
             "start %.3f processor %.3f init %.3f load %.3f frames %.3f again 0 race 0 "
             "process 0\n",
             firstMilliseconds, processorMilliseconds, first.init, first.load, first.frames);
-        ReleaseDevice();
-        ReleaseGameSounds();
-        ReleaseTrackMap();
         return 0;
     }
 
@@ -199,7 +194,7 @@ int RunRaceChild(bool startOnly) {
     // Escape, then Start again.
     ReleaseDevice();
     const Clock::time_point again = Clock::now();
-    const StartTimes second = StartCommand(context->Window());
+    const StartTimes second = StartCommand(program.Window());
     const double againMilliseconds = MillisecondsSince(again);
     if (!second.ok) return 1;
 
@@ -209,9 +204,21 @@ int RunRaceChild(bool startOnly) {
         firstMilliseconds, processorMilliseconds, first.init, first.load, first.frames,
         againMilliseconds, (peakReset ? racePeak : 0.0) / 1024.0,
         std::max(startUpPeak, StatusKibibytes("VmHWM")) / 1024.0);
-    ReleaseDevice();
-    ReleaseGameSounds();
-    ReleaseTrackMap();
+    return 0;
+}
+
+int RunFloorChild() {
+    std::unique_ptr<EglContext> context =
+        EglContext::Create(viewWidthPixels, viewHeightPixels, nullptr);
+    if (!context) return 2;
+    // As many frames as the race child's Start and first frames present.
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    for (int frame = 0; frame < 60; ++frame) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        context->SwapBuffers();
+    }
+    glFinish();
+    std::printf("floor %.3f\n", StatusKibibytes("VmHWM") / 1024.0);
     return 0;
 }
 
@@ -232,11 +239,13 @@ StartFigures MeasureStartAndMemory(int runs) {
         load.push_back(one.loadMilliseconds);
         frames.push_back(one.firstFramesMilliseconds);
     }
-    std::vector<double> again, race, process, cold;
+    std::vector<double> again, race, process, cold, floor;
     for (int run = 0; run < runs; ++run) {
         StartFigures raced;
         StartFigures coldStart;
-        if (!RunChild(Child::Race, raced) || !RunChild(Child::ColdStart, coldStart)) {
+        StartFigures floorOnly;
+        if (!RunChild(Child::Race, raced) || !RunChild(Child::ColdStart, coldStart) ||
+            !RunChild(Child::Floor, floorOnly)) {
             medians.missing = "the race-child process failed";
             return medians;
         }
@@ -244,6 +253,7 @@ StartFigures MeasureStartAndMemory(int runs) {
         race.push_back(raced.peakRaceMebibytes);
         process.push_back(raced.peakProcessMebibytes);
         cold.push_back(coldStart.firstStartMilliseconds);
+        floor.push_back(floorOnly.peakFloorMebibytes);
     }
     medians.firstStartMilliseconds = Median(first);
     medians.startProcessorMilliseconds = Median(processor);
@@ -254,5 +264,6 @@ StartFigures MeasureStartAndMemory(int runs) {
     medians.coldShadersMilliseconds = Median(cold);
     medians.peakRaceMebibytes = Median(race);
     medians.peakProcessMebibytes = Median(process);
+    medians.peakFloorMebibytes = Median(floor);
     return medians;
 }
