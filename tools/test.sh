@@ -1,8 +1,34 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything into build/ and runs every test.
+# Installs what is missing, builds everything into build/ with warnings as
+# errors and runs the tests.
+#
+#   tools/test.sh            every test: what CI runs
+#   tools/test.sh --quick    only the tests labelled "quick" (a few seconds):
+#                            no whole-program runs over damaged media, no long
+#                            races, no private X server
+#   tools/test.sh --help     this text
+#
+# Every test carries one label: quick, slow (whole-program runs that take
+# seconds each) or e2e (the game under a private X server). Pick others with
+#   ctest --test-dir build -L slow
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+labels=()
+case "${1:-}" in
+  "") ;;
+  --quick) labels=(-L quick) ;;
+  --help | -h)
+    sed -n '2,13s/^# \{0,1\}//p' "$0"
+    exit 0
+    ;;
+  *)
+    echo "usage: $0 [--quick | --help]" >&2
+    exit 2
+    ;;
+esac
+
 tools/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_WERROR=ON
 cmake --build build -j"$(nproc)"
-ctest --test-dir build --output-on-failure -j"$(nproc)"
+ctest --test-dir build --output-on-failure -j"$(nproc)" "${labels[@]}"

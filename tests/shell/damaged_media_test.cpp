@@ -1,10 +1,9 @@
 // Every data file of the game, missing, empty, cut short or holding another
-// kind of file's bytes: the program starts, starts a race, drives a few
-// hundred frames with the mouse, leaves with Escape and closes, and on the
-// way shows exactly the message boxes the game has for that file (a mesh that
-// cannot be read once per object made from it, a texture once per name) and
-// no others. Each case is one file with one damage, in a copy of the
-// generated media.
+// kind of file's bytes: the program starts, starts a race, drives half a
+// second with the mouse, leaves with Escape and closes, and on the way shows
+// exactly the message boxes the game has for that file (a mesh that cannot be
+// read once per object made from it, a texture once per name) and no others.
+// Each case is one file with one damage, in a copy of the generated media.
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
@@ -94,6 +93,7 @@ struct DamageCase {
 };
 
 constexpr int cutsPerFile = 3;
+constexpr int frames = 30;
 
 std::vector<DamageCase> AllCases() {
     std::vector<DamageCase> cases;
@@ -157,11 +157,32 @@ std::vector<char> SavedOptions() {
     return bytes;
 }
 
+// One copy of the generated media for all the cases a process runs (copying
+// it took longer than the case itself): each case damages one file and puts
+// it back afterwards.
 class DamagedMedia : public HeadlessGame, public ::testing::WithParamInterface<DamageCase> {
   protected:
-    void DamageTheFile(const MediaFolder& media) {
+    static void SetUpTestSuite() {
+        HeadlessGame::SetUpTestSuite();
+        media = new MediaFolder;
+        media->CopyFilesFrom(GeneratedMediaDirectory());
+        WriteAll(media->Path("options.kvz"), SavedOptions());
+    }
+    static void TearDownTestSuite() {
+        delete media;
+        media = nullptr;
+        HeadlessGame::TearDownTestSuite();
+    }
+    void TearDown() override {
+        HeadlessGame::TearDown();
+        if (!undamaged.empty()) WriteAll(media->Path(GetParam().file.name), undamaged);
+    }
+
+    void DamageTheFile() {
         const DamageCase& damage = GetParam();
-        const std::string path = media.Path(damage.file.name);
+        const std::string path = media->Path(damage.file.name);
+        undamaged = ReadAll(path);
+        ASSERT_FALSE(undamaged.empty());
         switch (damage.damage) {
             case Damage::Missing:
                 std::filesystem::remove(path);
@@ -170,31 +191,38 @@ class DamagedMedia : public HeadlessGame, public ::testing::WithParamInterface<D
                 WriteAll(path, {});
                 break;
             case Damage::Truncated: {
-                std::vector<char> bytes = ReadAll(path);
+                std::vector<char> bytes = undamaged;
                 ASSERT_GT(bytes.size(), 2u);
                 bytes.resize(CutPoint(damage.file.name, damage.cut, bytes.size()));
                 WriteAll(path, bytes);
                 break;
             }
             case Damage::Foreign:
-                WriteAll(path, ReadAll(media.Path(damage.file.foreignBytesFrom)));
+                WriteAll(path, ReadAll(media->Path(damage.file.foreignBytesFrom)));
                 break;
         }
     }
+
+    static MediaFolder* media;
+    std::vector<char> undamaged;  // the file's bytes before the case
 };
 
+MediaFolder* DamagedMedia::media = nullptr;
+
 TEST_P(DamagedMedia, ShowsOnlyTheBoxesForTheFileAndRunsOn) {
-    MediaFolder media;
-    media.CopyFilesFrom(GeneratedMediaDirectory());
-    WriteAll(media.Path("options.kvz"), SavedOptions());
-    ASSERT_NO_FATAL_FAILURE(DamageTheFile(media));
+    ASSERT_NO_FATAL_FAILURE(DamageTheFile());
 
     ASSERT_TRUE(StartProgram());
     ChooseStart();
     ASSERT_NE(device, nullptr);
-    Race(200);
+    // Half a second of racing: the set-up and waiting frames, the click, the
+    // car driving and turning with the engine's pitch following it, every
+    // object drawn each frame, and the entry into the next road zone with its
+    // cue (about the twentieth frame with the undamaged media). Longer drives
+    // on this sweep meet nothing more.
+    Race(frames);
     // Every turn of the loop ran a frame: the device lived through them all.
-    EXPECT_EQ(FrameCount(), 200);
+    EXPECT_EQ(FrameCount(), frames);
     EXPECT_FALSE(Window()->destroyed);
     EXPECT_TRUE(LeaveWithEscape());
     CloseProgram();

@@ -14,11 +14,22 @@ std::string GeneratedMediaDirectory() {
     return KESTRUNE_MEDIA_DIR;
 }
 
+std::unique_ptr<EglContext> HeadlessGame::sharedContext;
+std::string HeadlessGame::contextError;
+
+void HeadlessGame::SetUpTestSuite() {
+    sharedContext = EglContext::Create(drawableWidth, drawableHeight, &contextError);
+}
+
+void HeadlessGame::TearDownTestSuite() {
+    sharedContext.reset();
+}
+
 void HeadlessGame::SetUp() {
     ResetGameStateForTest();
     RecordedMessageBoxes().clear();
-    program = std::make_unique<HeadlessProgram>(drawableWidth, drawableHeight);
-    ASSERT_TRUE(program->HasContext()) << program->Error();
+    ASSERT_NE(sharedContext, nullptr) << contextError;
+    program = std::make_unique<HeadlessProgram>(*sharedContext);
 }
 
 void HeadlessGame::TearDown() {

@@ -22,6 +22,10 @@ class HeadlessGame : public ::testing::Test {
     static constexpr int drawableWidth = 160;
     static constexpr int drawableHeight = 120;
 
+    // One EGL context for every test of a suite: a program started on it
+    // finds the shaders of the one before already compiled.
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
     void SetUp() override;
     void TearDown() override;
 
@@ -44,4 +48,8 @@ class HeadlessGame : public ::testing::Test {
     HWND Window() const { return program->Window(); }
 
     std::unique_ptr<HeadlessProgram> program;
+
+  private:
+    static std::unique_ptr<EglContext> sharedContext;
+    static std::string contextError;
 };

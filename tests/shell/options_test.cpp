@@ -1,3 +1,5 @@
+#include "shell/options.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -7,14 +9,13 @@
 #include <vector>
 
 #include "platform/message_box.h"
-#include "shell/options.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/temporary_directory.h"
 
 namespace {
 
 class OptionsFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         GameOptions = GameOptionsRecord{};
         optionsFileName = folder.File("options.kvz");

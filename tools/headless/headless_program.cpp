@@ -50,15 +50,24 @@ HWND HeadlessProgram::MakeWindow(const WNDCLASSEXA& windowClass, const char*, LO
     made->SetMenu(LoadMenuA(windowClass.hInstance, windowClass.menuId));
     // The device finds its context by the window it is made for, as the
     // toolkit's drawing area registers its own.
-    RegisterGlContext(made.get(), current->context.get());
+    RegisterGlContext(made.get(), current->context);
     current->window = std::move(made);
     return current->window.get();
 }
 
 HeadlessProgram::HeadlessProgram(int width, int height) {
+    ownContext = EglContext::Create(width, height, &error);
+    context = ownContext.get();
+    Install();
+}
+
+HeadlessProgram::HeadlessProgram(EglContext& sharedContext) : context(&sharedContext) {
+    Install();
+}
+
+void HeadlessProgram::Install() {
     // A tool or a test started by hand must not reach for a sound card.
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    context = EglContext::Create(width, height, &error);
     current = this;
     SetWindowFactory(MakeWindow);
     clockMilliseconds = startMilliseconds;

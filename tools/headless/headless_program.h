@@ -26,6 +26,9 @@ class HeadlessProgram {
     // smaller than the window when nobody looks at the pixels. Only one
     // program exists at a time.
     HeadlessProgram(int width, int height);
+    // On a context the caller keeps, so that many programs in a row share its
+    // compiled shaders.
+    explicit HeadlessProgram(EglContext& sharedContext);
     // Closes the program if it still runs and puts the clock, the cursor and
     // the window factory back.
     ~HeadlessProgram();
@@ -35,7 +38,7 @@ class HeadlessProgram {
     // False when no EGL context could be made; Error() says why.
     bool HasContext() const { return context != nullptr; }
     const std::string& Error() const { return error; }
-    EglContext* Context() const { return context.get(); }
+    EglContext* Context() const { return context; }
 
     // main() up to its loop: media paths, options, window class, window,
     // bitmaps, sound device, sounds, score line, and the splash painted.
@@ -71,8 +74,11 @@ class HeadlessProgram {
     bool ReadPicture(uint32_t& width, uint32_t& height, std::vector<uint8_t>& rgba) const;
 
   private:
+    void Install();
+
     std::string error;
-    std::unique_ptr<EglContext> context;
+    std::unique_ptr<EglContext> ownContext;
+    EglContext* context = nullptr;
     std::unique_ptr<WindowObject> window;
     bool running = false;
     long frames = 0;
