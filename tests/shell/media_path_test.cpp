@@ -1,10 +1,9 @@
-#include "shell/media_path.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "platform/module_path.h"
+#include "shell/media_path.h"
 
 TEST(MediaPath, LiesInTheMediaFolderBesideTheProgram) {
     SetModuleFileNameForTesting("/opt/games/kestrune/kestrune");

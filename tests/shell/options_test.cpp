@@ -1,5 +1,3 @@
-#include "shell/options.h"
-
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -9,13 +7,14 @@
 #include <vector>
 
 #include "platform/message_box.h"
+#include "shell/options.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/temporary_directory.h"
 
 namespace {
 
 class OptionsFile : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         GameOptions = GameOptionsRecord{};
         optionsFileName = folder.File("options.kvz");
