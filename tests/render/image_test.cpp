@@ -10,100 +10,39 @@
 #include <png.h>
 #include <zlib.h>
 
-#include <csetjmp>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "tests/support/largest_allocation.h"
+#include "tools/encoders/image_encoders.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// ---- PNG fixtures, written with libpng ----
+// ---- PNG and JPEG fixtures, written with libpng and libjpeg ----
 
-struct PngFixture {
-    uint32_t width = 1;
-    uint32_t height = 1;
-    int colorType = PNG_COLOR_TYPE_RGB;
-    int bitDepth = 8;
-    bool interlaced = false;
-    std::vector<png_color> palette;
-    Bytes paletteAlpha;  // tRNS for a palette
-    bool hasTransparentColor = false;
-    png_color_16 transparentColor{};  // tRNS for grey or RGB
-    std::vector<Bytes> rows;          // as PNG stores them: packed, 16-bit big-endian
+// One pixel of 8-bit RGB until the test says otherwise.
+struct PngFixture : PngPicture {
+    PngFixture() {
+        width = 1;
+        height = 1;
+        colorType = PNG_COLOR_TYPE_RGB;
+    }
 };
 
-void AppendPngBytes(png_structp png, png_bytep data, size_t count) {
-    auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + count);
-}
-
-void FlushNothing(png_structp) {}
-
-bool WritePng(png_structp png, png_infop info, const PngFixture& fixture,
-              std::vector<png_bytep>& rowPointers, Bytes& out) {
-    if (setjmp(png_jmpbuf(png))) return false;
-    png_set_write_fn(png, &out, AppendPngBytes, FlushNothing);
-    png_set_IHDR(png, info, fixture.width, fixture.height, fixture.bitDepth, fixture.colorType,
-                 fixture.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!fixture.palette.empty()) {
-        png_set_PLTE(png, info, fixture.palette.data(), static_cast<int>(fixture.palette.size()));
-    }
-    if (!fixture.paletteAlpha.empty() || fixture.hasTransparentColor) {
-        png_set_tRNS(png, info, fixture.paletteAlpha.data(),
-                     static_cast<int>(fixture.paletteAlpha.size()),
-                     fixture.hasTransparentColor ? &fixture.transparentColor : nullptr);
-    }
-    png_write_info(png, info);
-    png_write_image(png, rowPointers.data());
-    png_write_end(png, nullptr);
-    return true;
-}
-
 Bytes EncodePng(const PngFixture& fixture) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    std::vector<png_bytep> rowPointers;
-    for (const Bytes& row : fixture.rows) rowPointers.push_back(const_cast<png_bytep>(row.data()));
-    Bytes out;
-    const bool written = WritePng(png, info, fixture, rowPointers, out);
-    png_destroy_write_struct(&png, &info);
-    EXPECT_TRUE(written);
+    Bytes out = ::EncodePng(fixture);
+    EXPECT_FALSE(out.empty());
     return out;
 }
-
-// ---- JPEG fixtures, written with libjpeg ----
 
 // `pixels` holds `components` bytes a pixel in the given colour space.
 Bytes EncodeJpeg(uint32_t width, uint32_t height, J_COLOR_SPACE space, int components,
                  const Bytes& pixels) {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = width;
-    info.image_height = height;
-    info.input_components = components;
-    info.in_color_space = space;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 95, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < height) {
-        JSAMPROW row =
-            const_cast<JSAMPROW>(pixels.data() + size_t{info.next_scanline} * width * components);
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    Bytes out(buffer, buffer + size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
+    Bytes out = ::EncodeJpeg(JpegPicture{width, height, space, components, pixels, 95});
+    EXPECT_FALSE(out.empty());
     return out;
 }
 
@@ -265,8 +204,7 @@ TEST(PngDecoding, GreyFormsAndTransparentColourGetAlpha) {
     oneBit.width = 3;
     oneBit.colorType = PNG_COLOR_TYPE_GRAY;
     oneBit.bitDepth = 1;
-    oneBit.hasTransparentColor = true;
-    oneBit.transparentColor.gray = 0;
+    oneBit.transparentColour = png_color_16{};  // grey 0
     oneBit.rows = {{0b10100000}};
     const RgbaImage second = Decoded(EncodePng(oneBit));
     EXPECT_EQ(PixelAt(second, 0, 0), (Bytes{255, 255, 255, 255}));

@@ -12,6 +12,7 @@
 #include "render/image.h"
 #include "render/x_file.h"
 #include "sound/wav_file.h"
+#include "tools/encoders/image_encoders.h"
 // jpeglib.h uses FILE without including its header.
 #include <cstdio>
 //
@@ -19,7 +20,6 @@
 #include <png.h>
 
 #include <algorithm>
-#include <csetjmp>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -388,48 +388,12 @@ void DdsVariants(const RgbaImage& image, const fs::path& folder, const std::stri
 
 // ---- PNG ----
 
-void AppendPngBytes(png_structp png, png_bytep data, size_t count) {
-    auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + count);
-}
-void FlushNothing(png_structp) {}
-
 struct PngForm {
     int colorType;
     int bitDepth = 8;
     bool interlaced = false;
     bool transparency = false;  // tRNS: palette alphas, or one transparent colour
 };
-
-bool WritePngRows(png_structp png, png_infop info, const RgbaImage& image, const PngForm& form,
-                  std::vector<Bytes>& rows, std::vector<png_bytep>& pointers, Bytes& out) {
-    if (setjmp(png_jmpbuf(png))) return false;
-    png_set_write_fn(png, &out, AppendPngBytes, FlushNothing);
-    png_set_IHDR(png, info, image.width, image.height, form.bitDepth, form.colorType,
-                 form.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_color palette[256];
-    png_byte paletteAlpha[256];
-    if (form.colorType == PNG_COLOR_TYPE_PALETTE) {
-        for (int i = 0; i < 256; ++i) {
-            palette[i] = {static_cast<png_byte>((i >> 5) * 255 / 7),
-                          static_cast<png_byte>(((i >> 2) & 7) * 255 / 7),
-                          static_cast<png_byte>((i & 3) * 255 / 3)};
-            paletteAlpha[i] = static_cast<png_byte>(i);
-        }
-        png_set_PLTE(png, info, palette, 256);
-        if (form.transparency) png_set_tRNS(png, info, paletteAlpha, 256, nullptr);
-    } else if (form.transparency) {
-        png_color_16 clear{};
-        png_set_tRNS(png, info, nullptr, 0, &clear);
-    }
-    png_set_gAMA(png, info, 0.45455);
-    png_write_info(png, info);
-    png_write_image(png, pointers.data());
-    png_write_end(png, nullptr);
-    (void)rows;
-    return true;
-}
 
 Bytes MakePng(const RgbaImage& image, const PngForm& form) {
     const int channels = form.colorType == PNG_COLOR_TYPE_RGB_ALPHA ? 4
@@ -438,7 +402,6 @@ Bytes MakePng(const RgbaImage& image, const PngForm& form) {
                                                                     : 1;
     const int bytesPerSample = form.bitDepth == 16 ? 2 : 1;
     std::vector<Bytes> rows(image.height);
-    std::vector<png_bytep> pointers(image.height);
     for (uint32_t y = 0; y < image.height; ++y) {
         Bytes& row = rows[y];
         row.assign((size_t{image.width} * channels * form.bitDepth + 7) / 8 * bytesPerSample, 0);
@@ -466,14 +429,26 @@ Bytes MakePng(const RgbaImage& image, const PngForm& form) {
                 }
             }
         }
-        pointers[y] = row.data();
     }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    Bytes out;
-    const bool written = info && WritePngRows(png, info, image, form, rows, pointers, out);
-    png_destroy_write_struct(&png, &info);
-    return written ? out : Bytes{};
+    PngPicture picture;
+    picture.width = image.width;
+    picture.height = image.height;
+    picture.colorType = form.colorType;
+    picture.bitDepth = form.bitDepth;
+    picture.interlaced = form.interlaced;
+    picture.gamma = 0.45455;
+    if (form.colorType == PNG_COLOR_TYPE_PALETTE) {
+        for (int i = 0; i < 256; ++i) {
+            picture.palette.push_back({static_cast<png_byte>((i >> 5) * 255 / 7),
+                                       static_cast<png_byte>(((i >> 2) & 7) * 255 / 7),
+                                       static_cast<png_byte>((i & 3) * 255 / 3)});
+            if (form.transparency) picture.paletteAlpha.push_back(static_cast<png_byte>(i));
+        }
+    } else if (form.transparency) {
+        picture.transparentColour = png_color_16{};
+    }
+    picture.rows = std::move(rows);
+    return EncodePng(picture);
 }
 
 void PngVariants(const RgbaImage& image, const fs::path& folder, const std::string& stem) {
@@ -490,15 +465,6 @@ void PngVariants(const RgbaImage& image, const fs::path& folder, const std::stri
 
 // ---- JPEG ----
 
-struct JpegErrors {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
-[[noreturn]] void FailJpeg(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
-}
-
 struct JpegForm {
     bool grey = false;
     bool progressive = false;
@@ -506,50 +472,26 @@ struct JpegForm {
     int quality = 75;
 };
 
-bool CompressJpeg(jpeg_compress_struct* info, JpegErrors& errors, const RgbaImage& image,
-                  const JpegForm& form, unsigned char** buffer, unsigned long* size) {
-    if (setjmp(errors.jump)) return false;
-    jpeg_create_compress(info);
-    jpeg_mem_dest(info, buffer, size);
-    info->image_width = image.width;
-    info->image_height = image.height;
-    info->input_components = form.grey ? 1 : 3;
-    info->in_color_space = form.grey ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(info);
-    jpeg_set_quality(info, form.quality, TRUE);
-    if (form.progressive) jpeg_simple_progression(info);
-    info->restart_in_rows = form.restartRows;
-    jpeg_start_compress(info, TRUE);
-    std::vector<uint8_t> row(size_t{image.width} * 3);
-    while (info->next_scanline < info->image_height) {
+Bytes MakeJpeg(const RgbaImage& image, const JpegForm& form) {
+    JpegPicture picture;
+    picture.width = image.width;
+    picture.height = image.height;
+    picture.colourSpace = form.grey ? JCS_GRAYSCALE : JCS_RGB;
+    picture.components = form.grey ? 1 : 3;
+    picture.quality = form.quality;
+    picture.progressive = form.progressive;
+    picture.restartRows = form.restartRows;
+    for (uint32_t y = 0; y < image.height; ++y) {
         for (uint32_t x = 0; x < image.width; ++x) {
-            const uint8_t* rgba = PixelOf(image, x, info->next_scanline);
+            const uint8_t* rgba = PixelOf(image, x, y);
             if (form.grey) {
-                row[x] = static_cast<uint8_t>(Grey(rgba));
+                picture.pixels.push_back(static_cast<uint8_t>(Grey(rgba)));
             } else {
-                std::memcpy(&row[size_t{x} * 3], rgba, 3);
+                picture.pixels.insert(picture.pixels.end(), rgba, rgba + 3);
             }
         }
-        JSAMPROW pointer = row.data();
-        jpeg_write_scanlines(info, &pointer, 1);
     }
-    jpeg_finish_compress(info);
-    return true;
-}
-
-Bytes MakeJpeg(const RgbaImage& image, const JpegForm& form) {
-    jpeg_compress_struct info{};
-    JpegErrors errors{};
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = FailJpeg;
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    const bool done = CompressJpeg(&info, errors, image, form, &buffer, &size);
-    jpeg_destroy_compress(&info);
-    Bytes out;
-    if (done) out.assign(buffer, buffer + size);
-    std::free(buffer);
-    return out;
+    return EncodeJpeg(picture);
 }
 
 void JpegVariants(const RgbaImage& image, const fs::path& folder, const std::string& stem) {

@@ -1,10 +1,9 @@
 #include "image_files.h"
 
-#include <jpeglib.h>
-#include <png.h>
-
 #include <cstdio>
 #include <memory>
+
+#include "tools/encoders/image_encoders.h"
 
 namespace {
 
@@ -59,61 +58,15 @@ bool WriteText(const std::string& path, const std::string& text) {
 }
 
 bool WritePng(const std::string& path, const Picture& picture, bool withAlpha) {
-    FileHandle file(std::fopen(path.c_str(), "wb"));
-    if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png) return false;
-    png_infop info = png_create_info_struct(png);
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, file.get());
-    png_set_IHDR(png, info, picture.width, picture.height, 8,
-                 withAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    int channels = withAlpha ? 4 : 3;
-    std::vector<uint8_t> row(static_cast<size_t>(picture.width) * channels);
-    for (int y = 0; y < picture.height; ++y) {
-        for (int x = 0; x < picture.width; ++x) {
-            const uint8_t* p = &picture.rgba[(static_cast<size_t>(y) * picture.width + x) * 4];
-            for (int c = 0; c < channels; ++c) row[static_cast<size_t>(x) * channels + c] = p[c];
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::ferror(file.get()) == 0;
+    return WriteEncodedFile(path, EncodePng(RgbaPngPicture(static_cast<uint32_t>(picture.width),
+                                                           static_cast<uint32_t>(picture.height),
+                                                           picture.rgba.data(), withAlpha)));
 }
 
 bool WriteJpeg(const std::string& path, const Picture& picture, int quality) {
-    FileHandle file(std::fopen(path.c_str(), "wb"));
-    if (!file) return false;
-    jpeg_compress_struct compressor;
-    jpeg_error_mgr errors;
-    compressor.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&compressor);
-    jpeg_stdio_dest(&compressor, file.get());
-    compressor.image_width = static_cast<JDIMENSION>(picture.width);
-    compressor.image_height = static_cast<JDIMENSION>(picture.height);
-    compressor.input_components = 3;
-    compressor.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&compressor);
-    jpeg_set_quality(&compressor, quality, TRUE);
-    jpeg_start_compress(&compressor, TRUE);
-    std::vector<uint8_t> row(static_cast<size_t>(picture.width) * 3);
-    for (int y = 0; y < picture.height; ++y) {
-        for (int x = 0; x < picture.width; ++x) {
-            const uint8_t* p = &picture.rgba[(static_cast<size_t>(y) * picture.width + x) * 4];
-            for (int c = 0; c < 3; ++c) row[static_cast<size_t>(x) * 3 + c] = p[c];
-        }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&compressor, rows, 1);
-    }
-    jpeg_finish_compress(&compressor);
-    jpeg_destroy_compress(&compressor);
-    return std::ferror(file.get()) == 0;
+    return WriteEncodedFile(path, EncodeJpeg(RgbJpegPicture(static_cast<uint32_t>(picture.width),
+                                                            static_cast<uint32_t>(picture.height),
+                                                            picture.rgba.data(), quality)));
 }
 
 bool WriteBmp24(const std::string& path, const Picture& picture) {
