@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/file_bytes.h"
+#include "platform/little_endian.h"
 
 namespace {
 
@@ -20,15 +21,6 @@ constexpr uint32_t infoHeaderSize = 40;  // BITMAPINFOHEADER and its V2..V5 exte
 constexpr uint32_t maxDimension = 32768;
 constexpr uint64_t maxPixelCount = uint64_t{1} << 26;
 constexpr size_t maxFileSize = size_t{512} << 20;
-
-uint16_t ReadU16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
-uint32_t ReadU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 struct ChannelMask {
     uint32_t shift = 0;

@@ -13,6 +13,7 @@
 
 #include "platform/file_bytes.h"
 #include "platform/gdi_bitmap.h"
+#include "platform/little_endian.h"
 
 // libpng and libjpeg report errors by longjmp. Each decoder therefore keeps its
 // setjmp in a function of its own that holds no object with a destructor, so a
@@ -29,15 +30,6 @@ constexpr size_t maxFileSize = size_t{256} << 20;
 bool SaneSize(uint64_t width, uint64_t height) {
     return width > 0 && height > 0 && width <= maxDimension && height <= maxDimension &&
            width * height <= maxPixelCount;
-}
-
-uint16_t ReadU16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
-uint32_t ReadU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
 // ---- PNG ----

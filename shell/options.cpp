@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/little_endian.h"
 #include "platform/message_box.h"
 
 GameOptionsRecord GameOptions;
@@ -15,11 +16,6 @@ std::string optionsFileName = "options.kvz";
 namespace {
 
 constexpr size_t fileSize = 16;
-
-uint32_t ReadLittleEndian(const unsigned char* bytes) {
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
 
 void WriteLittleEndian(uint32_t value, unsigned char* bytes) {
     for (int i = 0; i < 4; ++i) bytes[i] = static_cast<unsigned char>(value >> (8 * i));
@@ -54,12 +50,12 @@ void LoadOptions() {
     std::fclose(file);
     if (itemsRead < 4) return;
 
-    const uint32_t width = ReadLittleEndian(bytes);
+    const uint32_t width = ReadU32(bytes);
     if (IsKnownWidth(width)) GameOptions.windowWidth = width;
     // The flags are kept exactly as read: any non-zero value counts as on.
-    GameOptions.windowed = ReadLittleEndian(bytes + 4);
-    GameOptions.lightsOn = ReadLittleEndian(bytes + 8);
-    GameOptions.musicOn = ReadLittleEndian(bytes + 12);
+    GameOptions.windowed = ReadU32(bytes + 4);
+    GameOptions.lightsOn = ReadU32(bytes + 8);
+    GameOptions.musicOn = ReadU32(bytes + 12);
 }
 
 void SaveOptions() {

@@ -9,15 +9,11 @@
 #include <cstring>
 #include <string>
 
+#include "platform/little_endian.h"
 #include "shell/options.h"
 #include "tools/fuzz/require.h"
 
 namespace {
-
-uint32_t ReadLittleEndian(const uint8_t* bytes) {
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
 
 void RemoveOptionsFile() {
     unlink(optionsFileName.c_str());
@@ -53,11 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     // Only a width the game offers is taken; the flags are kept as read.
-    const uint32_t width = ReadLittleEndian(data);
+    const uint32_t width = ReadU32(data);
     FUZZ_REQUIRE(GameOptions.windowWidth ==
                  (width == 640 || width == 800 || width == 1024 ? width : defaults.windowWidth));
-    FUZZ_REQUIRE(GameOptions.windowed == ReadLittleEndian(data + 4));
-    FUZZ_REQUIRE(GameOptions.lightsOn == ReadLittleEndian(data + 8));
-    FUZZ_REQUIRE(GameOptions.musicOn == ReadLittleEndian(data + 12));
+    FUZZ_REQUIRE(GameOptions.windowed == ReadU32(data + 4));
+    FUZZ_REQUIRE(GameOptions.lightsOn == ReadU32(data + 8));
+    FUZZ_REQUIRE(GameOptions.musicOn == ReadU32(data + 12));
     return 0;
 }
