@@ -55,6 +55,19 @@ struct FcPatternOwner {
 };
 using FcPatternPointer = std::unique_ptr<FcPattern, FcPatternOwner>;
 
+struct FcConfigOwner {
+    void operator()(FcConfig* config) const { FcConfigDestroy(config); }
+};
+
+// A configuration of our own, loaded at the first font and given back at exit.
+// fontconfig's default one (FcInit) is only given back by FcFini, which would
+// pull it from under the toolkit's fonts, and kept until then it holds memory
+// the leak checker cannot trace.
+FcConfig* FontConfig() {
+    static const std::unique_ptr<FcConfig, FcConfigOwner> config(FcInitLoadConfigAndFonts());
+    return config.get();
+}
+
 LONG ScaleRounded(int64_t units, int64_t pixelsPerEm, int64_t unitsPerEm) {
     return static_cast<LONG>((units * pixelsPerEm + unitsPerEm / 2) / unitsPerEm);
 }
@@ -131,7 +144,8 @@ TextFont::~TextFont() = default;
 HRESULT CreateTextFont(const char* faceName, INT height, UINT weight, BOOL italic,
                        std::unique_ptr<TextFont>& font) {
     if (height < -maxCharacterHeight || height > maxCharacterHeight) return E_INVALIDARG;
-    if (!FcInit()) return E_FAIL;
+    FcConfig* const config = FontConfig();
+    if (config == nullptr) return E_FAIL;
 
     const FcPatternPointer pattern(FcPatternCreate());
     if (!pattern) return E_OUTOFMEMORY;
@@ -143,10 +157,10 @@ HRESULT CreateTextFont(const char* faceName, INT height, UINT weight, BOOL itali
     FcPatternAddInteger(pattern.get(), FC_WEIGHT, FcWeightFromOpenType(windowsWeight));
     FcPatternAddInteger(pattern.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);  // OUT_TT_ONLY_PRECIS: outlines only
-    if (!FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern)) return E_OUTOFMEMORY;
+    if (!FcConfigSubstitute(config, pattern.get(), FcMatchPattern)) return E_OUTOFMEMORY;
     FcDefaultSubstitute(pattern.get());
     FcResult result = FcResultNoMatch;
-    const FcPatternPointer match(FcFontMatch(nullptr, pattern.get(), &result));
+    const FcPatternPointer match(FcFontMatch(config, pattern.get(), &result));
     FcChar8* file = nullptr;
     if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch) {
         return E_FAIL;

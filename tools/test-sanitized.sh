@@ -23,7 +23,8 @@ tools/install-deps.sh
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_SANITIZE=ON -DKESTRUNE_WERROR=ON
 cmake --build build-sanitize -j"$(nproc)"
 
-# Leaks of the system libraries themselves, named in tools/lsan.supp; ours are
+# Leaks of the system libraries themselves, named in tools/lsan.supp (and for
+# the end-to-end test, which runs the toolkit, tools/lsan-toolkit.supp); ours are
 # all reported. Static initialisers must not read each other's objects.
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 export ASAN_OPTIONS="check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=1"

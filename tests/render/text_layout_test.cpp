@@ -1,6 +1,5 @@
 #include "render/text_layout.h"
 
-#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,16 +8,6 @@
 #include <vector>
 
 namespace {
-
-// fontconfig keeps its configuration for the life of the process, and part of
-// it is lost to LeakSanitizer's eyes; releasing it after the last test of this
-// program keeps the sanitizer build's report to our own leaks.
-class ReleaseFontconfigAtTheEnd : public ::testing::Environment {
-  public:
-    void TearDown() override { FcFini(); }
-};
-[[maybe_unused]] ::testing::Environment* const releaseFontconfig =
-    ::testing::AddGlobalTestEnvironment(new ReleaseFontconfigAtTheEnd);
 
 // The HUD's font as the game asks for it at 96 dots per inch: 18 points bold
 // Arial, height -24.
