@@ -66,6 +66,8 @@ wait_until() {
     for _ in $(seq 300); do
         if "$@"; then return 0; fi
         kill -0 "$game_pid" 2>/dev/null || fail "the game ended while waiting for $what"
+        # No step expects a message box: a missing file or a failed save.
+        window_absent Tolvarin || fail "a message box while waiting for $what"
         sleep 0.1
     done
     fail "timed out waiting for $what"
