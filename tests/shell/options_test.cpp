@@ -1,5 +1,6 @@
 #include "shell/options.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -164,7 +167,34 @@ class ScopedEnvironment {
     std::optional<std::string> previous;
 };
 
+// While set, every flush of the test program is noted here: what was flushed
+// and which bytes the options file held at that moment.
+std::vector<std::string>* flushes = nullptr;
+
 }  // namespace
+
+extern "C" int fsync(int descriptor) {
+    static const auto realFsync = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    if (flushes != nullptr) {
+        struct stat status {};
+        fstat(descriptor, &status);
+        std::ifstream file(optionsFileName, std::ios::binary);
+        const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+        flushes->push_back(std::string(S_ISDIR(status.st_mode) ? "folder" : "file") + ", " +
+                           (bytes == savedBytes ? "new" : "old"));
+    }
+    return realFsync(descriptor);
+}
+
+TEST_F(OptionsFile, TheNewFileReachesTheDiskBeforeItsRenameAndTheRenameAfter) {
+    folder.Write("options.kvz", oldBytes);
+    GameOptions = savedOptions;
+    std::vector<std::string> noted;
+    flushes = &noted;
+    SaveOptions();
+    flushes = nullptr;
+    EXPECT_EQ(noted, (std::vector<std::string>{"file, old", "folder, new"}));
+}
 
 TEST_F(OptionsFile, ThePlayersFileLiesInTheirConfigurationFolder) {
     ScopedEnvironment home("HOME", "/home/player");
