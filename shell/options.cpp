@@ -179,8 +179,8 @@ Replace OpenTemporaryFile(const std::string& name, FileHandle& opened) {
             return forbidden ? Replace::FolderNotWritable : Replace::Failed;
         }
         if (flock(file.Get(), LOCK_EX) != 0) return Replace::Failed;
-        struct stat held {
-        }, named{};
+        struct stat held {};
+        struct stat named {};
         if (fstat(file.Get(), &held) == 0 && lstat(name.c_str(), &named) == 0 &&
             SameFile(held, named) && S_ISREG(held.st_mode)) {
             opened.Reset(file.Release());
@@ -226,7 +226,7 @@ Replace ReplaceAtomically(const std::string& target, const unsigned char* bytes,
 // 16 bytes after, so that an interrupted rewrite leaves a file whose first 16
 // bytes are whole, old or new.
 bool RewriteInPlace(int file, const unsigned char* bytes) {
-    // A file-size limit below the file's size would cut the write in the
+    // A file-size limit under 16 bytes would cut the rewrite short in the
     // middle of the old bytes: refuse before touching them.
     rlimit limit{};
     if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
