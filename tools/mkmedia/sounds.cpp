@@ -40,10 +40,8 @@ Sound ZoneCue(int zone) {
     for (const Note& n : figures[zone])
         AddBell(sound, n.start, NoteFrequency(n.note), n.length, 0.5);
     LimitPeaks(sound, 0.25, 0.002, 0.08);
-    // The limiter holds the last ring up; let it die away instead of stopping.
-    const size_t fade = static_cast<size_t>(0.08 * sound.rate);
-    for (size_t i = 0; i < fade && i < sound.samples.size(); ++i)
-        sound.samples[sound.samples.size() - 1 - i] *= double(i) / fade;
+    // The limiter holds the last ring up.
+    FadeOut(sound, 0.08);
     return sound;
 }
 
@@ -64,8 +62,8 @@ Sound EngineLoop() {
     for (int p = 0; p < length / stroke; ++p) {
         double strength = random.Range(0.75, 1.2);
         int start = p * stroke + static_cast<int>(random.Range(-4, 4));
-        for (int n = 0; n < 12; ++n) {
-            double shape = 0.5 - 0.5 * std::cos(twoPi * n / 12);
+        for (int n = 0; n < 8; ++n) {
+            double shape = 0.5 - 0.5 * std::cos(twoPi * n / 8);
             firing[((start + n) % length + length) % length] += strength * shape;
         }
     }
@@ -78,10 +76,8 @@ Sound EngineLoop() {
     struct Resonance {
         double frequency, bandwidth, firingGain, noiseGain;
     };
-    const Resonance resonances[] = {{310, 90, 1.0, 0.02},
-                                    {720, 120, 1.1, 0.03},
-                                    {1150, 160, 0.7, 0.04},
-                                    {1600, 220, 0.45, 0.05}};
+    const Resonance resonances[] = {
+        {310, 40, 0.8, 0.02}, {720, 50, 1.4, 0.03}, {1150, 70, 1.2, 0.04}, {1600, 90, 0.9, 0.05}};
     for (const Resonance& r : resonances) {
         double radius = std::exp(-std::numbers::pi * r.bandwidth / rate);
         double a1 = 2 * radius * std::cos(twoPi * r.frequency / rate), a2 = -radius * radius;
@@ -100,17 +96,17 @@ Sound EngineLoop() {
             }
         }
     }
-    double loudest = 0;
-    for (double value : sound.samples) loudest = std::max(loudest, std::abs(value));
+    double power = 0;
+    for (double value : sound.samples) power += value * value / length;
     // The firing's own low notes, faint: body, not boom.
     for (int n = 0; n < length; ++n) {
         double t = double(n) / rate;
-        sound.samples[n] = sound.samples[n] / loudest + 0.08 * std::sin(twoPi * 50 * t) +
-                           0.06 * std::sin(twoPi * 100 * t + 0.7);
+        sound.samples[n] = sound.samples[n] / std::sqrt(power) + 0.2 * std::sin(twoPi * 50 * t) +
+                           0.15 * std::sin(twoPi * 100 * t + 0.7);
     }
-    // A gentle saturation rounds the strokes' peaks off, so the engine is loud
-    // for its peak and leaves the other sounds room above it.
-    for (double& value : sound.samples) value = std::tanh(5.0 * value);
+    // Saturation rounds the strokes' peaks off, so the engine is loud for its
+    // peak and leaves the other sounds room above it.
+    for (double& value : sound.samples) value = std::tanh(1.5 * value);
     double mean = 0;
     for (double value : sound.samples) mean += value / length;
     for (double& value : sound.samples) value -= mean;
@@ -235,11 +231,22 @@ Sound RobotCall() {
     for (size_t i = 0; i < dry.size(); ++i) {
         sound.samples[i] = dry[i] + (i >= delay ? 0.35 * sound.samples[i - delay] : 0.0);
     }
+    // Its lowest buzz, which small speakers do not play, would only take
+    // headroom: two gentle high-passes take it out.
+    const double step = LowPassStep(220, sound.rate);
+    for (int pass = 0; pass < 2; ++pass) {
+        double low = 0;
+        for (double& value : sound.samples) {
+            low += step * (value - low);
+            value -= low;
+        }
+    }
     // A growl of overdrive makes it a creature's, and holds its peaks down.
     double loudest = 0;
     for (double value : sound.samples) loudest = std::max(loudest, std::abs(value));
     for (double& value : sound.samples) value = std::tanh(3 * value / loudest);
     LimitPeaks(sound, 0.6, 0.003, 0.1);
+    FadeOut(sound, 0.06);  // the echo of the "sh" and the limiter's lift
     return sound;
 }
 
@@ -251,11 +258,11 @@ Sound RobotCall() {
 // meet peak on peak: their peaks add up to less than full scale, so the mix
 // never clips. Within that, the engine is as loud as its steady hum needs,
 // and the cues and the crash, which must be heard over it, get the most.
-constexpr double enginePeak = 0.22;
-constexpr double cuePeak = 0.23;
+constexpr double enginePeak = 0.19;
+constexpr double cuePeak = 0.24;
 constexpr double crashPeak = 0.23;
 constexpr double robotPeak = 0.11;
-constexpr double tunePeak = 0.16;
+constexpr double tunePeak = 0.18;
 static_assert(enginePeak + cuePeak + crashPeak + robotPeak + tunePeak < 0.97);
 
 bool WriteSounds(const std::string& folder) {

@@ -60,7 +60,7 @@ void AddKick(Sound& sound, double start) {
          n < static_cast<size_t>(0.25 * sound.rate) && first + n < sound.samples.size(); ++n) {
         double t = double(n) / sound.rate;
         double pitch = 50 + 90 * std::exp(-t * 30);
-        sound.samples[first + n] += 0.9 * std::sin(twoPi * pitch * t) * std::exp(-t * 14);
+        sound.samples[first + n] += 0.5 * std::sin(twoPi * pitch * t) * std::exp(-t * 14);
     }
 }
 
@@ -103,12 +103,12 @@ Sound VictoryTune() {
         }
         // Bass: root and octave in eighths, the last bar one long note.
         if (last) {
-            AddSoft(sound, barStart, NoteFrequency(root - 12), 4 * beat + 1.0, 0.35, 0.01, 0.6);
+            AddSoft(sound, barStart, NoteFrequency(root - 12), 4 * beat + 1.0, 0.2, 0.01, 0.6);
         } else {
             for (int eighth = 0; eighth < 8; ++eighth) {
                 int note = (eighth % 2 == 0) ? root - 12 : root;
                 AddSoft(sound, barStart + eighth * beat / 2, NoteFrequency(note), beat / 2 * 0.8,
-                        0.3, 0.005, 0.04);
+                        0.18, 0.005, 0.04);
             }
         }
         // Drums: kick on 1 and 3, snare on 2 and 4, hats on the eighths.

@@ -91,7 +91,7 @@ void AddBell(Sound& sound, double start, double frequency, double length, double
 
 void AddLead(Sound& sound, double start, double frequency, double length, double level) {
     const double twoPi = 2 * std::numbers::pi;
-    int harmonics = std::max(1, static_cast<int>(sound.rate / 3.0 / frequency));
+    int harmonics = std::max(1, static_cast<int>(0.45 * sound.rate / frequency));
     AddVoice(sound, start, length, [&](double t) {
         double envelope = Envelope(t, length, 0.01, std::min(0.06, length / 3)) *
                           (0.75 + 0.25 * std::exp(-t * 8));
@@ -139,4 +139,10 @@ void LimitPeaks(Sound& sound, double ceiling, double attack, double release) {
     for (size_t i = 1; i < samples.size(); ++i)
         gain[i] = std::min(gain[i], gain[i - 1] + (1 - gain[i - 1]) * rise);
     for (size_t i = 0; i < samples.size(); ++i) samples[i] *= gain[i];
+}
+
+void FadeOut(Sound& sound, double seconds) {
+    const size_t count = std::min(sound.samples.size(), static_cast<size_t>(seconds * sound.rate));
+    for (size_t i = 0; i < count; ++i)
+        sound.samples[sound.samples.size() - 1 - i] *= double(i) / double(count);
 }

@@ -23,7 +23,7 @@ bool WriteWave(const std::string& path, const Sound& sound, double peak);
 // quick attack, exponential decay, added into `sound`. Partials the rate
 // cannot hold are left out rather than folded back as false notes.
 void AddBell(Sound& sound, double start, double frequency, double length, double level);
-// Additive square-ish lead (odd harmonics up to a third of the rate), with a
+// Additive square-ish lead (odd harmonics up to just below half the rate), with a
 // short attack and release, added into `sound`.
 void AddLead(Sound& sound, double start, double frequency, double length, double level);
 // Triangle-ish tone (odd harmonics falling with their square) for bass and pads.
@@ -40,3 +40,7 @@ double LowPassStep(double cutoff, int rate);
 // `release` after it. The sound then gets more loudness out of the same peak,
 // without the crackle of a clip.
 void LimitPeaks(Sound& sound, double ceiling, double attack, double release);
+
+// Brings the last `seconds` of a sound down to silence along a straight line,
+// so it dies away rather than stops.
+void FadeOut(Sound& sound, double seconds);
