@@ -77,7 +77,7 @@ Sound EngineLoop() {
         double frequency, bandwidth, firingGain, noiseGain;
     };
     const Resonance resonances[] = {
-        {310, 40, 0.8, 0.02}, {720, 50, 1.4, 0.03}, {1150, 70, 1.2, 0.04}, {1600, 90, 0.9, 0.05}};
+        {310, 55, 0.8, 0.02}, {720, 75, 1.4, 0.03}, {1150, 100, 1.2, 0.04}, {1600, 130, 0.9, 0.05}};
     for (const Resonance& r : resonances) {
         double radius = std::exp(-std::numbers::pi * r.bandwidth / rate);
         double a1 = 2 * radius * std::cos(twoPi * r.frequency / rate), a2 = -radius * radius;
@@ -106,7 +106,7 @@ Sound EngineLoop() {
     }
     // Saturation rounds the strokes' peaks off, so the engine is loud for its
     // peak and leaves the other sounds room above it.
-    for (double& value : sound.samples) value = std::tanh(1.5 * value);
+    for (double& value : sound.samples) value = std::tanh(2.0 * value);
     double mean = 0;
     for (double value : sound.samples) mean += value / length;
     for (double& value : sound.samples) value -= mean;
