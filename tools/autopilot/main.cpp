@@ -159,8 +159,7 @@ int main(int argc, char** argv) {
         AdvanceClock();
         if (phase == Waiting && !clicked && frameNumber > 2) {
             // The click that starts the race clock.
-            lastTickTime = static_cast<float>(ClockSeconds());
-            phase = Racing;
+            StartRaceClock();
             clicked = true;
         }
         if (phase == Racing && carObject) {
