@@ -3,9 +3,7 @@
 namespace {
 
 void Nothing() {}
-bool NoDevice() {
-    return false;
-}
+bool NoDevice() { return false; }
 void NoCue(RaceCue) {}
 
 constexpr RaceLinks unconnected = {
@@ -16,6 +14,4 @@ constexpr RaceLinks unconnected = {
 
 RaceLinks raceLinks = unconnected;
 
-void DisconnectRace() {
-    raceLinks = unconnected;
-}
+void DisconnectRace() { raceLinks = unconnected; }

@@ -21,16 +21,19 @@ constexpr double grassTile = 24.0;      // world units per repeat of the grass
 constexpr double asphaltRepeat = 12.0;  // world units per repeat of the road markings
 constexpr int roadColumns = 4;          // strips across the road
 
-// Beyond the map the ground goes on in coarse cells far enough that the chase
-// camera, whose far plane lies 500 away and whose view corners reach about
-// 580, never looks past its end, even from the fence.
-constexpr double outerHalf = 900.0;
-constexpr double outerStep = 60.0;  // divides outerHalf - worldHalf and worldHalf alike
+// Beyond the map the ground goes on in coarser cells far enough that the
+// chase camera, whose far plane lies 500 away and whose view corners reach
+// about 580, never looks past its end, even from the fence. The cells are a
+// whole number of terrain steps, so the rim points fall on their corners, and
+// small enough that the ray test's grid still lists each in a few cells of its
+// own instead of testing it for every ray.
+constexpr double outerHalf = 840.0;
+constexpr double outerStep = 30.0;  // divides outerHalf - worldHalf and worldHalf alike
 
 // The fence round the edge of the world. The car is held five units inside it,
 // at 234: room for its nose, and for the chase camera 3.75 behind it.
 constexpr double fenceLine = 239.0;
-constexpr int fenceSpans = 40;  // per side, a post at each end
+constexpr int fenceSpans = 30;  // per side, a post at each end
 constexpr double postHalfWidth = 0.12;
 constexpr double postHeight = 1.5;
 constexpr double footDepth = 0.6;  // posts and rails reach this far into the ground
