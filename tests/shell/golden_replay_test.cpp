@@ -46,7 +46,7 @@ TEST_F(GoldenReplay, TheRecordedRaceEndsExactlyAsItDid) {
     ASSERT_EQ(replay.drawableHeight, drawableHeight);
     ASSERT_TRUE(StartProgram());
     // As the autopilot leaves the options after start-up.
-    GameOptions.windowed = 1;
+    GameOptions = GameOptionsRecord{};
     GameOptions.lightsOn = static_cast<uint32_t>(replay.lightsOn);
 
     size_t moves = 0;

@@ -1,5 +1,7 @@
 #include "tests/shell/headless_game.h"
 
+#include <stdlib.h>
+
 #include <cmath>
 
 #include "race/game_state.h"
@@ -28,6 +30,7 @@ void HeadlessGame::TearDownTestSuite() {
 void HeadlessGame::SetUp() {
     ResetGameStateForTest();
     RecordedMessageBoxes().clear();
+    setenv("XDG_CONFIG_HOME", configHome.Path().c_str(), 1);
     ASSERT_NE(sharedContext, nullptr) << contextError;
     program = std::make_unique<HeadlessProgram>(*sharedContext);
 }
@@ -39,6 +42,7 @@ void HeadlessGame::TearDown() {
     mainWindow = nullptr;
     savedMenu = nullptr;
     optionsFileName = "options.kvz";
+    mediaOptionsFileName.clear();
     ResetGameStateForTest();
 }
 

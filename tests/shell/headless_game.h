@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tests/support/media_folder.h"
+#include "tests/support/temporary_directory.h"
 #include "tools/headless/headless_program.h"
 
 // The media folder the build generates.
@@ -47,6 +48,9 @@ class HeadlessGame : public ::testing::Test {
     long FrameCount() const { return program->Frames(); }
     HWND Window() const { return program->Window(); }
 
+    // The player's configuration folder: the game's options file of the
+    // test's own, never the real player's.
+    TemporaryDirectory configHome;
     std::unique_ptr<HeadlessProgram> program;
 
   private:

@@ -3,7 +3,9 @@
 // the real renderer on a surfaceless EGL context) with a clock of its own at
 // 60 frames a second. It chooses Start, clicks, and moves the mouse every
 // fourth racing frame to follow the circuit, as a hand would; it drives one
-// race to its end and prints the two lines the picture shows.
+// race to its end and prints the two lines the picture shows. With --audio
+// it also records what the mixer played, to the end of the finishing tune,
+// and prints its level.
 //
 // Exit code 0 when the race was finished, 1 when it ended otherwise, 2 on bad
 // arguments or when the game could not start.
@@ -21,6 +23,8 @@
 #include "render/mesh_object.h"
 #include "shell/media_path.h"
 #include "shell/options.h"
+#include "sound/game_sounds.h"
+#include "sound_recording.h"
 #include "steering.h"
 #include "tools/headless/headless_program.h"
 #include "tools/headless/png_file.h"
@@ -38,6 +42,8 @@ constexpr const char* usage =
     "  --night                 race at night (the default is by day)\n"
     "  --shot FRAME FILE.png   save the picture after frame FRAME (repeatable)\n"
     "  --splash FILE.png       save the splash picture as the window shows it\n"
+    "  --audio FILE.wav        record what the mixer played, to the end of the\n"
+    "                          finishing tune, and print its level\n"
     "  --record-replay FILE    record the race's mouse path and outcome into FILE,\n"
     "                          drawn at the replay's small size (tests/shell/\n"
     "                          golden_race.replay is one; see its test)\n"
@@ -45,12 +51,15 @@ constexpr const char* usage =
 
 // Ten minutes of racing at 60 frames a second is far more than five laps.
 constexpr long frameLimit = 60L * 600;
+// Long enough for the finishing tune to play out after the race.
+constexpr DWORD tuneLimitMilliseconds = 60000;
 
 struct Arguments {
     bool night = false;
     std::vector<std::pair<long, std::string>> shots;  // frame, file
     std::string splashPath;
     std::string replayPath;
+    std::string audioPath;
 };
 
 // 0 when the arguments are good, else the exit code.
@@ -67,6 +76,8 @@ int ReadArguments(int argc, char** argv, Arguments& arguments) {
             i += 2;
         } else if (argument == "--splash" && i + 1 < argc) {
             arguments.splashPath = argv[++i];
+        } else if (argument == "--audio" && i + 1 < argc) {
+            arguments.audioPath = argv[++i];
         } else if (argument == "--record-replay" && i + 1 < argc) {
             arguments.replayPath = argv[++i];
         } else {
@@ -132,9 +143,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     Replay replay;
-    const bool recording = !arguments.replayPath.empty();
-    HeadlessProgram program(recording ? replay.drawableWidth : HeadlessProgram::clientWidth,
-                            recording ? replay.drawableHeight : HeadlessProgram::clientHeight);
+    const bool recordingReplay = !arguments.replayPath.empty();
+    HeadlessProgram program(
+        recordingReplay ? replay.drawableWidth : HeadlessProgram::clientWidth,
+        recordingReplay ? replay.drawableHeight : HeadlessProgram::clientHeight);
     if (!program.HasContext()) {
         std::fprintf(stderr, "kestrune-autopilot: no headless OpenGL context: %s\n",
                      program.Error().c_str());
@@ -144,8 +156,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kestrune-autopilot: the game made no window\n");
         return 2;
     }
-    // As the Options dialog would leave them: a window, by day or by night.
-    GameOptions.windowed = 1;
+    SoundRecording recording;
+    if (!arguments.audioPath.empty() &&
+        (!SoundReady() || !recording.Start(soundDevice->directSound))) {
+        std::fprintf(stderr, "kestrune-autopilot: no sound device to record\n");
+        return 2;
+    }
+    // The default options whatever the player saved, then as the Options
+    // dialog would leave them: a window, by day or by night.
+    GameOptions = GameOptionsRecord{};
     GameOptions.lightsOn = arguments.night ? 1 : 0;
     replay.lightsOn = static_cast<int>(GameOptions.lightsOn);
     if (!arguments.splashPath.empty() && !SaveSplash(arguments.splashPath)) {
@@ -161,7 +180,10 @@ int main(int argc, char** argv) {
         replay.path.push_back(mouse);
         return mouse;
     };
+    DWORD recordedUpTo = program.Milliseconds();
     auto afterFrame = [&](long frame) {
+        recording.Advance(program.Milliseconds() - recordedUpTo);
+        recordedUpTo = program.Milliseconds();
         for (const auto& [shotFrame, path] : arguments.shots) {
             uint32_t width = 0, height = 0;
             std::vector<uint8_t> rgba;
@@ -178,7 +200,19 @@ int main(int argc, char** argv) {
     std::printf("%s\n", end.scoreLine.c_str());
     std::printf("frames: %ld, laps: %d, hits: %d, race time: %s, message boxes: %d\n", end.frames,
                 end.laps, end.hits, FloatBits(end.raceTime).c_str(), messageBoxes);
-    if (recording && !WriteReplay(arguments.replayPath, replay)) {
+    if (!arguments.audioPath.empty()) {
+        // The player waiting for the next race hears the tune out over the engine.
+        for (DWORD played = 0; IsPlaying(musicSound) && played < tuneLimitMilliseconds;
+             played += 100) {
+            recording.Advance(100);
+        }
+        std::printf("%s\n", recording.Summary().c_str());
+        if (!recording.Write(arguments.audioPath)) {
+            std::fprintf(stderr, "kestrune-autopilot: cannot write %s\n",
+                         arguments.audioPath.c_str());
+        }
+    }
+    if (recordingReplay && !WriteReplay(arguments.replayPath, replay)) {
         std::fprintf(stderr, "kestrune-autopilot: cannot write %s\n", arguments.replayPath.c_str());
         return 2;
     }

@@ -36,6 +36,7 @@
 #include "platform/message_box.h"
 #include "report.h"
 #include "shell/media_path.h"
+#include "shell/options.h"
 #include "tools/headless/headless_program.h"
 
 namespace {
@@ -138,6 +139,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kestrune-bench: the game made no window\n");
         return 2;
     }
+    // The default options, whatever the player saved.
+    GameOptions = GameOptionsRecord{};
     UseBenchClock();
 
     if (wanted("logic") || wanted("height")) {

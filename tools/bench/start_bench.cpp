@@ -167,6 +167,7 @@ int RunRaceChild(bool startOnly) {
     if (!LoadCircuit()) return 2;
     HeadlessProgram program(viewWidthPixels, viewHeightPixels);
     if (!program.HasContext() || !program.Start()) return 2;
+    GameOptions = GameOptionsRecord{};
     UseBenchClock();
     viewWidth = viewWidthPixels;
     viewHeight = viewHeightPixels;

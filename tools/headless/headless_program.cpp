@@ -120,6 +120,10 @@ void HeadlessProgram::LoopOnce() {
     }
 }
 
+DWORD HeadlessProgram::Milliseconds() const {
+    return clockMilliseconds;
+}
+
 void HeadlessProgram::ChooseStart() {
     PostMessageA(mainWindow, WM_COMMAND, IDM_START, 0);
     DispatchWaitingMessages();

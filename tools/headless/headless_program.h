@@ -52,8 +52,9 @@ class HeadlessProgram {
     // frame when a device exists, the clock moved on by a 60 Hz frame first.
     void LoopOnce();
     void DispatchWaitingMessages();
-    // Frames stepped so far.
+    // Frames stepped so far, and the clock's reading.
     long Frames() const { return frames; }
+    DWORD Milliseconds() const;
 
     // The File menu's Start, as the menu sends it, handled at once.
     void ChooseStart();

@@ -1,4 +1,5 @@
 // kestrune-mkmedia FOLDER: writes every data file of the game into FOLDER.
+// kestrune-mkmedia --icons FOLDER: writes the desktop's icons into FOLDER.
 // The same program always writes the same bytes.
 #include <cstdio>
 #include <cstring>
@@ -11,23 +12,33 @@
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::printf(
-            "usage: kestrune-mkmedia FOLDER\n"
+            "usage: kestrune-mkmedia [--icons] FOLDER\n"
             "Writes every data file of the game (circuit, meshes, textures, track map,\n"
             "splash, sounds, help page) into FOLDER, making it when missing, and last a\n"
             "stamp file .generated. The same program always writes the same bytes.\n"
+            "  --icons  write the desktop's icons into FOLDER instead\n"
             "Exit status 0 when every file was written, 1 otherwise, 2 on bad arguments.\n");
         return 0;
     }
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: kestrune-mkmedia FOLDER\n");
+    const bool icons = argc == 3 && std::string(argv[1]) == "--icons";
+    if (argc != 2 && !icons) {
+        std::fprintf(stderr, "usage: kestrune-mkmedia [--icons] FOLDER\n");
         return 2;
     }
-    std::string folder = argv[1];
+    std::string folder = argv[argc - 1];
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
         std::fprintf(stderr, "kestrune-mkmedia: cannot make %s\n", folder.c_str());
         return 1;
+    }
+    if (icons) {
+        if (!WriteIcons(folder) || !WriteText(folder + "/.generated", "kestrune icons\n")) {
+            std::fprintf(stderr, "kestrune-mkmedia: could not write the icons into %s\n",
+                         folder.c_str());
+            return 1;
+        }
+        return 0;
     }
     struct Step {
         const char* what;
