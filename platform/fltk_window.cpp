@@ -13,13 +13,15 @@
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Window.H>
 #include <FL/filename.H>
-#include <FL/fl_ask.H>
+#include <FL/fl_draw.H>
 #include <FL/x.H>
 #include <X11/Xatom.h>
 #include <epoxy/gl.h>
 #include <epoxy/glx.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +35,18 @@
 namespace {
 
 constexpr int menuBarHeight = 25;
+// The original's frame around its client area: its 640 x 480 window had a
+// client area of 632 x 426 below the menu bar, the size the splash picture
+// is made to fill. Sizes the program asks for are outer sizes, as on Windows.
+constexpr int frameExtraWidth = 8;
+constexpr int frameExtraHeight = 54;
+// A change of place or size made with no pointer button held may be the
+// window manager maximising the window, whose state it announces only after
+// the new size: the change is judged once this has passed.
+constexpr double judgeChangeSeconds = 0.15;
+// How long after leaving full screen the window manager may still move the
+// frame back to where it was before.
+constexpr double leaveFullScreenSettleSeconds = 0.2;
 // A change of the window's place or size counts as one move or resize until
 // no further change has come for this long; see FltkWindow::FrameMoved.
 constexpr double sizeMoveQuietSeconds = 0.3;
@@ -41,6 +55,7 @@ constexpr double sizeMoveQuietSeconds = 0.3;
 constexpr double programmaticQuietSeconds = 0.5;
 
 class FltkWindow;
+void RecheckFocus(void*);
 
 // Whether a window manager that follows the desktop conventions runs: it
 // announces itself on the root window.
@@ -68,10 +83,45 @@ LPARAM PointParameter(int x, int y) {
                       static_cast<WORD>(static_cast<int16_t>(y)));
 }
 
+// Catches the X errors of the requests made while it lives, instead of
+// letting Xlib's default handler end the program: a server that cannot give
+// the OpenGL context asked for answers with an error (GLXBadFBConfig, or
+// BadMatch), and that is the device failing, not the game.
+class XErrorTrap {
+  public:
+    XErrorTrap() : display(fl_display) {
+        XSync(display, False);
+        caught = false;
+        previous = XSetErrorHandler(Catch);
+    }
+    ~XErrorTrap() {
+        XSync(display, False);
+        XSetErrorHandler(previous);
+    }
+    XErrorTrap(const XErrorTrap&) = delete;
+    XErrorTrap& operator=(const XErrorTrap&) = delete;
+
+    bool Caught() {
+        XSync(display, False);
+        return caught;
+    }
+
+  private:
+    static int Catch(Display*, XErrorEvent*) {
+        caught = true;
+        return 0;
+    }
+    static inline bool caught = false;
+    Display* display;
+    XErrorHandler previous;
+};
+
 // The OpenGL configuration of the drawing area: true colour, double
 // buffered and single-sampled. FLTK's own GL window would take the
 // configuration with the most samples, and a multisampled window cannot take
-// the stretched copy by which the device presents its back buffer.
+// the stretched copy by which the device presents its back buffer. The
+// toolkit's own visual is preferred, so that the area's window, made before
+// any OpenGL is asked for, can take the context as it is.
 struct GlVisual {
     GLXFBConfig config = nullptr;
     XVisualInfo* visual = nullptr;
@@ -82,6 +132,10 @@ const GlVisual& ChooseGlVisual() {
     static const GlVisual chosen = [] {
         GlVisual result;
         if (fl_display == nullptr) return result;
+        XErrorTrap trap;
+        int errorBase = 0;
+        int eventBase = 0;
+        if (!glXQueryExtension(fl_display, &errorBase, &eventBase)) return result;
         const int attributes[] = {GLX_X_RENDERABLE,
                                   True,
                                   GLX_DRAWABLE_TYPE,
@@ -90,39 +144,61 @@ const GlVisual& ChooseGlVisual() {
                                   GLX_RGBA_BIT,
                                   GLX_X_VISUAL_TYPE,
                                   GLX_TRUE_COLOR,
-                                  GLX_RED_SIZE,
-                                  8,
-                                  GLX_GREEN_SIZE,
-                                  8,
-                                  GLX_BLUE_SIZE,
-                                  8,
                                   GLX_DOUBLEBUFFER,
                                   True,
                                   None};
         int count = 0;
         GLXFBConfig* configs = glXChooseFBConfig(fl_display, fl_screen, attributes, &count);
-        for (int i = 0; configs != nullptr && i < count && result.visual == nullptr; ++i) {
+        const VisualID toolkitVisual = fl_visual != nullptr ? fl_visual->visualid : 0;
+        int bestRank = 0;
+        for (int i = 0; configs != nullptr && i < count; ++i) {
             int sampleBuffers = 0;
             glXGetFBConfigAttrib(fl_display, configs[i], GLX_SAMPLE_BUFFERS, &sampleBuffers);
             if (sampleBuffers != 0) continue;
             XVisualInfo* visual = glXGetVisualFromFBConfig(fl_display, configs[i]);
             if (visual == nullptr) continue;
-            result.config = configs[i];
-            result.visual = visual;
+            // The toolkit's visual first, then its depth, then any: the 2D
+            // painting of the splash needs the depth.
+            const int rank = visual->visualid == toolkitVisual                           ? 3
+                             : fl_visual != nullptr && visual->depth == fl_visual->depth ? 2
+                                                                                         : 1;
+            if (rank > bestRank) {
+                if (result.visual != nullptr) XFree(result.visual);
+                result.config = configs[i];
+                result.visual = visual;
+                bestRank = rank;
+            } else {
+                XFree(visual);
+            }
         }
         if (configs != nullptr) XFree(configs);
-        if (result.visual != nullptr) {
+        if (trap.Caught()) {
+            if (result.visual != nullptr) XFree(result.visual);
+            return GlVisual{};
+        }
+        if (result.visual != nullptr && result.visual->visualid != toolkitVisual) {
             result.colormap = XCreateColormap(fl_display, RootWindow(fl_display, fl_screen),
                                               result.visual->visual, AllocNone);
+        } else if (result.visual != nullptr) {
+            result.colormap = fl_colormap;
         }
         return result;
     }();
     return chosen;
 }
 
-// The drawing area: the window's client area, an OpenGL 3.3 core context for
-// the Direct3D stand-in, and the device context the splash is painted into.
-// The context belongs to the area, not to its X window, so it survives the
+// What shows where nothing is painted: the part of the area the splash does
+// not cover, and any area exposed before its paint. Dark and neutral, so a
+// window larger than the picture frames it rather than glaring.
+constexpr uchar backgroundRed = 0x20;
+constexpr uchar backgroundGreen = 0x20;
+constexpr uchar backgroundBlue = 0x20;
+
+// The drawing area: the window's client area, the device context the splash
+// is painted into with the toolkit's 2D drawing, and, once a race asks for a
+// device, an OpenGL 3.3 core context. Nothing of OpenGL is touched before
+// then, so the driver's start-up stays off the way to the first picture. The
+// context belongs to the area, not to its X window, so it survives the
 // window being remade.
 class DrawingArea final : public Fl_Window, public GlContext, public DeviceContextObject {
   public:
@@ -135,12 +211,17 @@ class DrawingArea final : public Fl_Window, public GlContext, public DeviceConte
     }
 
     void show() override {
-        const GlVisual& gl = ChooseGlVisual();
-        if (shown() || gl.visual == nullptr) {
+        if (shown()) {
             Fl_Window::show();
             return;
         }
-        Fl_X::make_xid(this, gl.visual, gl.colormap);
+        XVisualInfo* visual = glVisual != nullptr ? glVisual : fl_visual;
+        const Colormap colormap = glVisual != nullptr ? glColormap : fl_colormap;
+        fl_background_pixel =
+            static_cast<int>(fl_xpixel(backgroundRed, backgroundGreen, backgroundBlue));
+        Fl_X::make_xid(this, visual, colormap);
+        fl_background_pixel = -1;
+        shownVisual = visual->visualid;
     }
 
     int handle(int event) override;
@@ -152,7 +233,9 @@ class DrawingArea final : public Fl_Window, public GlContext, public DeviceConte
         if (glXGetCurrentContext() == glContext && glXGetCurrentDrawable() == fl_xid(this)) {
             return true;
         }
-        return glXMakeCurrent(fl_display, fl_xid(this), glContext) != False;
+        XErrorTrap trap;
+        const bool made = glXMakeCurrent(fl_display, fl_xid(this), glContext) != False;
+        return made && !trap.Caught();
     }
     bool IsCurrent() const override {
         return glContext != nullptr && glXGetCurrentContext() == glContext;
@@ -175,48 +258,36 @@ class DrawingArea final : public Fl_Window, public GlContext, public DeviceConte
     void SetCursorVisible(bool visible) override {
         cursor(visible ? FL_CURSOR_DEFAULT : FL_CURSOR_NONE);
     }
+    void DeviceAttached(bool attached) override { deviceAttached = attached; }
 
-    // DeviceContextObject: the splash, drawn into the back buffer.
+    // DeviceContextObject: the splash, drawn with the toolkit.
     void DrawPixels(int x, int y, int width, int height, const uint8_t* rgba,
                     size_t strideBytes) override;
 
-    // Painting: BeginPaint makes the context current; what is drawn is shown
-    // by EndPaint. A paint that draws nothing leaves the picture as it is.
+    // Painting: BeginPaint readies the toolkit's drawing; EndPaint fills
+    // what the paint left uncovered with the background, as the class's
+    // brush does on Windows. While a device shows its picture, the paint
+    // leaves it alone: the next frame is on its way.
     HDC BeginPainting() {
-        if (!MakeCurrent()) return nullptr;
+        if (!shown()) return nullptr;
+        make_current();
         painting = true;
-        drawn = false;
+        drawnLeft = drawnTop = drawnRight = drawnBottom = 0;
         return this;
     }
-    void EndPainting() {
-        if (painting && drawn) SwapBuffers();
-        painting = false;
-        drawn = false;
-    }
+    void EndPainting();
 
   private:
-    bool CreateContext() {
-        if (glContext != nullptr) return true;
-        const GlVisual& gl = ChooseGlVisual();
-        if (gl.config == nullptr ||
-            !epoxy_has_glx_extension(fl_display, fl_screen, "GLX_ARB_create_context_profile")) {
-            return false;
-        }
-        const int attributes[] = {GLX_CONTEXT_MAJOR_VERSION_ARB,
-                                  3,
-                                  GLX_CONTEXT_MINOR_VERSION_ARB,
-                                  3,
-                                  GLX_CONTEXT_PROFILE_MASK_ARB,
-                                  GLX_CONTEXT_CORE_PROFILE_BIT_ARB,
-                                  None};
-        glContext = glXCreateContextAttribsARB(fl_display, gl.config, nullptr, True, attributes);
-        return glContext != nullptr;
-    }
+    bool CreateContext();
 
     FltkWindow& owner;
     GLXContext glContext = nullptr;
+    XVisualInfo* glVisual = nullptr;  // owned by ChooseGlVisual
+    Colormap glColormap = 0;
+    VisualID shownVisual = 0;
+    bool deviceAttached = false;
     bool painting = false;
-    bool drawn = false;
+    int drawnLeft = 0, drawnTop = 0, drawnRight = 0, drawnBottom = 0;
 };
 
 class GameMenuBar final : public Fl_Menu_Bar {
@@ -272,10 +343,13 @@ class FltkWindow final : public WindowObject {
         if (area) area->EndPainting();
     }
 
-    // From the widgets.
+    // From the widgets and the X server.
     void FrameMoved(int x, int y, int width, int height);
     void FrameHidden();
     void FrameShown();
+    void FrameStateChanged();
+    Window FrameXid() const { return frame && frame->shown() ? fl_xid(frame.get()) : 0; }
+    Fl_Window* FrameWidget() const { return frame.get(); }
     void CloseRequested() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
     bool FullScreen() const { return frame && fullScreen; }
     bool KeysToArea(int event) {
@@ -290,7 +364,12 @@ class FltkWindow final : public WindowObject {
     void LayOut();
     void ExpectOwnChange();
     void TearDown();
+    bool TakeMaximisedState();
+    void OpenSizeMove();
+    void ApplyPendingPlace();
     static void EndSizeMove(void* window);
+    static void JudgeChange(void* window);
+    static void PendingPlaceDue(void* window);
     static void EndOwnChange(void* window);
     static void MenuItemChosen(Fl_Widget* widget, void* id);
     static void FrameClosed(Fl_Widget* widget, void* window);
@@ -306,6 +385,13 @@ class FltkWindow final : public WindowObject {
     int windowedX = 0, windowedY = 0, windowedWidth = 0, windowedHeight = 0;
     bool ownChange = false;
     bool minimised = false;
+    bool maximised = false;
+    bool judging = false;
+    // Leaving full screen, the window manager puts the window back where it
+    // was before; the place the program asked for is applied once it has.
+    bool leavingFullScreen = false;
+    bool placePending = false;
+    int pendingX = 0, pendingY = 0, pendingWidth = 0, pendingHeight = 0;
     bool tearingDown = false;
 };
 
@@ -393,55 +479,74 @@ void DrawingArea::SetSwapInterval(int interval) {
 void DrawingArea::DrawPixels(int x, int y, int width, int height, const uint8_t* rgba,
                              size_t strideBytes) {
     if (!painting || rgba == nullptr || width <= 0 || height <= 0) return;
-    GLint readFramebuffer = 0;
-    GLint drawFramebuffer = 0;
-    GLint texture = 0;
-    GLint activeTexture = 0;
-    GLint rowLength = 0;
-    GLint alignment = 0;
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
-    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer);
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeTexture);
-    glActiveTexture(GL_TEXTURE0);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
-    glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength);
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-
-    if (!drawn) {
-        // The class's background, the window colour, under whatever the
-        // picture does not cover.
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        glDisable(GL_SCISSOR_TEST);
-        glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
+    fl_draw_image(rgba, x, y, width, height, 4, static_cast<int>(strideBytes));
+    if (drawnRight <= drawnLeft || drawnBottom <= drawnTop) {
+        drawnLeft = x;
+        drawnTop = y;
+        drawnRight = x + width;
+        drawnBottom = y + height;
+        return;
     }
+    drawnLeft = std::min(drawnLeft, x);
+    drawnTop = std::min(drawnTop, y);
+    drawnRight = std::max(drawnRight, x + width);
+    drawnBottom = std::max(drawnBottom, y + height);
+}
 
-    GLuint pixels = 0;
-    GLuint source = 0;
-    glGenTextures(1, &pixels);
-    glBindTexture(GL_TEXTURE_2D, pixels);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(strideBytes / 4));
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    glGenFramebuffers(1, &source);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
-    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, pixels, 0);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    // The picture's rows run from the top, GL's from the bottom: the blit
-    // turns it over.
-    const int areaHeight = h();
-    glBlitFramebuffer(0, 0, width, height, x, areaHeight - y, x + width, areaHeight - y - height,
-                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    drawn = true;
+void DrawingArea::EndPainting() {
+    if (!painting) return;
+    painting = false;
+    const bool drawn = drawnRight > drawnLeft && drawnBottom > drawnTop;
+    if (deviceAttached && !drawn) return;
+    fl_color(backgroundRed, backgroundGreen, backgroundBlue);
+    if (!drawn) {
+        fl_rectf(0, 0, w(), h());
+    } else {
+        const int top = std::max(0, drawnTop);
+        const int bottom = std::min(h(), drawnBottom);
+        fl_rectf(0, 0, w(), top);
+        fl_rectf(0, bottom, w(), h() - bottom);
+        fl_rectf(0, top, std::max(0, drawnLeft), bottom - top);
+        fl_rectf(drawnRight, top, w() - drawnRight, bottom - top);
+    }
+    XFlush(fl_display);
+}
 
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readFramebuffer));
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawFramebuffer));
-    glDeleteFramebuffers(1, &source);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
-    glDeleteTextures(1, &pixels);
-    glActiveTexture(static_cast<GLenum>(activeTexture));
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, rowLength);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+// The context is made on the first call for a device. A server without GLX,
+// without a suitable configuration or without OpenGL 3.3 refuses it here,
+// and the device reports that failure.
+bool DrawingArea::CreateContext() {
+    if (glContext != nullptr) return true;
+    const GlVisual& gl = ChooseGlVisual();
+    if (gl.config == nullptr ||
+        !epoxy_has_glx_extension(fl_display, fl_screen, "GLX_ARB_create_context_profile")) {
+        return false;
+    }
+    const int attributes[] = {GLX_CONTEXT_MAJOR_VERSION_ARB,
+                              3,
+                              GLX_CONTEXT_MINOR_VERSION_ARB,
+                              3,
+                              GLX_CONTEXT_PROFILE_MASK_ARB,
+                              GLX_CONTEXT_CORE_PROFILE_BIT_ARB,
+                              None};
+    {
+        XErrorTrap trap;
+        glContext = glXCreateContextAttribsARB(fl_display, gl.config, nullptr, True, attributes);
+        if (trap.Caught() && glContext != nullptr) {
+            glXDestroyContext(fl_display, glContext);
+            glContext = nullptr;
+        }
+    }
+    if (glContext == nullptr) return false;
+    // The area's window was made with the toolkit's visual; when the
+    // context needs another, the window is made again with it.
+    glVisual = gl.visual;
+    glColormap = gl.colormap;
+    if (shown() && shownVisual != gl.visual->visualid) {
+        Fl_Window::hide();
+        show();
+    }
+    return true;
 }
 
 // --- GameMenuBar ---
@@ -484,22 +589,47 @@ void Frame::resize(int x, int y, int width, int height) {
 
 // --- FltkWindow ---
 
+// The toolkit's frame holds the client area and our menu bar; the outer size
+// the program asks for also counts the original's caption and borders.
+void FrameSizeFor(int outerWidth, int outerHeight, bool withMenu, int& width, int& height) {
+    width = std::max(1, outerWidth - frameExtraWidth);
+    height = std::max(1, outerHeight - frameExtraHeight) + (withMenu ? menuBarHeight : 0);
+}
+
+// The X class names the program, so that desktops match its windows to its
+// launcher and icon: the window class's name, and in lower case as the
+// instance name.
+const char* ProgramXClass(const char* className) {
+    static std::string xclass;
+    if (xclass.empty() && className != nullptr) {
+        xclass = className;
+        std::transform(xclass.begin(), xclass.end(), xclass.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        Fl_Window::default_xclass(xclass.c_str());
+    }
+    return xclass.c_str();
+}
+
 FltkWindow::FltkWindow(const WNDCLASSEXA& windowClass, const char* title, LONG initialStyle, int x,
-                       int y, int width, int height)
+                       int y, int outerWidth, int outerHeight)
     : WindowObject(windowClass.lpfnWndProc) {
     style = initialStyle;
+    int width = 0;
+    int height = 0;
+    FrameSizeFor(outerWidth, outerHeight, windowClass.menuId != 0, width, height);
     if (x == CW_USEDEFAULT || y == CW_USEDEFAULT) {
         frame = std::make_unique<Frame>(*this, 0, 0, width, height, nullptr);
         frame->free_position();
     } else {
         frame = std::make_unique<Frame>(*this, x, y, width, height, nullptr);
     }
+    frame->xclass(ProgramXClass(windowClass.lpszClassName));
     frame->copy_label(title);
     frame->callback(FrameClosed, this);
     frame->begin();
     menuBar = new GameMenuBar(*this, 0, 0, width, menuBarHeight);
     menuBar->clear_visible_focus();
-    area = new DrawingArea(*this, 0, menuBarHeight, width, height - menuBarHeight);
+    area = new DrawingArea(*this, 0, menuBarHeight, width, std::max(1, height - menuBarHeight));
     frame->end();
     frame->resizable(area);
 
@@ -547,8 +677,11 @@ FltkWindow::FltkWindow(const WNDCLASSEXA& windowClass, const char* title, LONG i
     MINMAXINFO limits{};
     limits.ptMinTrackSize = POINT{1, 1};
     SendMessageA(Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-    frame->size_range(std::max<LONG>(1, limits.ptMinTrackSize.x),
-                      std::max<LONG>(1, limits.ptMinTrackSize.y));
+    int minimumWidth = 0;
+    int minimumHeight = 0;
+    FrameSizeFor(limits.ptMinTrackSize.x, limits.ptMinTrackSize.y, menu != nullptr, minimumWidth,
+                 minimumHeight);
+    frame->size_range(minimumWidth, minimumHeight);
 
     lastX = frame->x();
     lastY = frame->y();
@@ -593,6 +726,7 @@ void FltkWindow::SetStyle(LONG newStyle) {
         if (popup) {
             frame->fullscreen();
         } else {
+            leavingFullScreen = true;
             frame->fullscreen_off(windowedX, windowedY, windowedWidth, windowedHeight);
         }
     } else if (popup) {
@@ -611,12 +745,60 @@ void FltkWindow::SetMenu(HMENU newMenu) {
     LayOut();
 }
 
-void FltkWindow::Place(int x, int y, int width, int height, UINT flags) {
+void FltkWindow::Place(int x, int y, int outerWidth, int outerHeight, UINT flags) {
     if (!frame) return;
     ExpectOwnChange();
+    int width = outerWidth;
+    int height = outerHeight;
+    if (!FullScreen()) FrameSizeFor(outerWidth, outerHeight, menu != nullptr, width, height);
     frame->resize(x, y, width, height);
     LayOut();
+    if (leavingFullScreen) {
+        placePending = true;
+        pendingX = x;
+        pendingY = y;
+        pendingWidth = width;
+        pendingHeight = height;
+        // Should the window manager never say it has left full screen.
+        Fl::remove_timeout(PendingPlaceDue, this);
+        Fl::add_timeout(1.0, PendingPlaceDue, this);
+    }
     if (flags & SWP_SHOWWINDOW) Show(SW_SHOW);
+}
+
+void FltkWindow::ApplyPendingPlace() {
+    Fl::remove_timeout(PendingPlaceDue, this);
+    leavingFullScreen = false;
+    if (!placePending || !frame) return;
+    placePending = false;
+    ExpectOwnChange();
+    // The place is the outer frame's, as on Windows; the toolkit places the
+    // window inside the window manager's frame.
+    int left = 0;
+    int top = 0;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    static const Atom extents = XInternAtom(fl_display, "_NET_FRAME_EXTENTS", False);
+    if (XGetWindowProperty(fl_display, FrameXid(), extents, 0, 4, False, XA_CARDINAL, &type,
+                           &format, &count, &remaining, &data) == Success &&
+        data != nullptr && format == 32 && count == 4) {
+        const auto* sizes = reinterpret_cast<const unsigned long*>(data);
+        left = static_cast<int>(sizes[0]);
+        top = static_cast<int>(sizes[2]);
+    }
+    if (data != nullptr) XFree(data);
+    frame->resize(pendingX + left, pendingY + top, pendingWidth, pendingHeight);
+    // The toolkit may believe the frame is there already.
+    XMoveResizeWindow(fl_display, FrameXid(), pendingX + left, pendingY + top,
+                      static_cast<unsigned>(pendingWidth), static_cast<unsigned>(pendingHeight));
+    LayOut();
+}
+
+void FltkWindow::PendingPlaceDue(void* window) {
+    static_cast<FltkWindow*>(window)->ApplyPendingPlace();
 }
 
 void FltkWindow::Show(int command) {
@@ -630,6 +812,7 @@ void FltkWindow::Show(int command) {
     frame->show();
     area->show();
     area->take_focus();
+    Fl::add_timeout(0.0, RecheckFocus);
 }
 
 // Without a window manager nobody gives the keyboard back when a dialog
@@ -655,7 +838,8 @@ void FltkWindow::EndOwnChange(void* window) {
 // opens the move (WM_ENTERSIZEMOVE); it closes (WM_EXITSIZEMOVE) when no
 // change has come for a short while, which is as close as X lets us get to
 // the release of the mouse button. Changes the program makes itself are not
-// a move, as SetWindowPos is not one on Windows.
+// a move, as SetWindowPos is not one on Windows; nor is maximising or
+// restoring, which Windows reports as WM_SIZE alone.
 void FltkWindow::FrameMoved(int x, int y, int width, int height) {
     const bool changed = x != lastX || y != lastY || width != lastWidth || height != lastHeight;
     lastX = x;
@@ -667,12 +851,41 @@ void FltkWindow::FrameMoved(int x, int y, int width, int height) {
         ExpectOwnChange();
         return;
     }
+    if (TakeMaximisedState() || maximised) return;
     if (!inSizeMove) {
-        inSizeMove = true;
-        PostMessageA(Handle(), WM_ENTERSIZEMOVE, 0, 0);
+        // A dragged frame has a button held; anything else waits to be told
+        // apart from a maximise whose state comes late.
+        Window root = 0, child = 0;
+        int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
+        unsigned buttons = 0;
+        XQueryPointer(fl_display, RootWindow(fl_display, fl_screen), &root, &child, &rootX, &rootY,
+                      &windowX, &windowY, &buttons);
+        if ((buttons & (Button1Mask | Button2Mask | Button3Mask)) == 0) {
+            if (!judging) {
+                judging = true;
+                Fl::add_timeout(judgeChangeSeconds, JudgeChange, this);
+            }
+            return;
+        }
+        OpenSizeMove();
     }
     Fl::remove_timeout(EndSizeMove, this);
     Fl::add_timeout(sizeMoveQuietSeconds, EndSizeMove, this);
+}
+
+void FltkWindow::OpenSizeMove() {
+    if (inSizeMove) return;
+    inSizeMove = true;
+    PostMessageA(Handle(), WM_ENTERSIZEMOVE, 0, 0);
+}
+
+void FltkWindow::JudgeChange(void* data) {
+    FltkWindow* window = static_cast<FltkWindow*>(data);
+    window->judging = false;
+    if (window->TakeMaximisedState() || window->maximised || window->ownChange) return;
+    window->OpenSizeMove();
+    Fl::remove_timeout(EndSizeMove, window);
+    Fl::add_timeout(sizeMoveQuietSeconds, EndSizeMove, window);
 }
 
 void FltkWindow::EndSizeMove(void* data) {
@@ -680,6 +893,81 @@ void FltkWindow::EndSizeMove(void* data) {
     if (!window->inSizeMove) return;
     window->inSizeMove = false;
     PostMessageA(window->Handle(), WM_EXITSIZEMOVE, 0, 0);
+}
+
+// Reads whether the window manager has the frame maximised. When that has
+// changed, the window procedure hears WM_SIZE with SIZE_MAXIMIZED or
+// SIZE_RESTORED, and the changes of place that came with it were no move:
+// a move opened for them ends without WM_EXITSIZEMOVE (the size message
+// resumes the game) and takes no view size. Returns whether it changed.
+bool FltkWindow::TakeMaximisedState() {
+    const Window xid = FrameXid();
+    if (xid == 0 || minimised) return false;
+    static const Atom stateAtom = XInternAtom(fl_display, "_NET_WM_STATE", False);
+    static const Atom vertical = XInternAtom(fl_display, "_NET_WM_STATE_MAXIMIZED_VERT", False);
+    static const Atom horizontal = XInternAtom(fl_display, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    bool maximisedNow = false;
+    if (XGetWindowProperty(fl_display, xid, stateAtom, 0, 64, False, XA_ATOM, &type, &format,
+                           &count, &remaining, &data) == Success &&
+        data != nullptr && format == 32) {
+        const Atom* states = reinterpret_cast<const Atom*>(data);
+        bool verticalSet = false;
+        bool horizontalSet = false;
+        for (unsigned long i = 0; i < count; ++i) {
+            verticalSet = verticalSet || states[i] == vertical;
+            horizontalSet = horizontalSet || states[i] == horizontal;
+        }
+        maximisedNow = verticalSet && horizontalSet;
+    }
+    if (data != nullptr) XFree(data);
+    if (maximisedNow == maximised) return false;
+    maximised = maximisedNow;
+    judging = false;
+    Fl::remove_timeout(JudgeChange, this);
+    Fl::remove_timeout(EndSizeMove, this);
+    inSizeMove = false;
+    // The window manager may still be settling the frame.
+    ExpectOwnChange();
+    PostMessageA(Handle(), WM_SIZE, maximised ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                 PointParameter(area ? area->w() : 0, area ? area->h() : 0));
+    return true;
+}
+
+void FltkWindow::FrameStateChanged() {
+    if (tearingDown) return;
+    TakeMaximisedState();
+    if (leavingFullScreen) {
+        // Still marked full screen by the window manager until it says not.
+        static const Atom stateAtom = XInternAtom(fl_display, "_NET_WM_STATE", False);
+        static const Atom fullScreenAtom =
+            XInternAtom(fl_display, "_NET_WM_STATE_FULLSCREEN", False);
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long remaining = 0;
+        unsigned char* data = nullptr;
+        bool stillFullScreen = false;
+        if (XGetWindowProperty(fl_display, FrameXid(), stateAtom, 0, 64, False, XA_ATOM, &type,
+                               &format, &count, &remaining, &data) == Success &&
+            data != nullptr && format == 32) {
+            const Atom* states = reinterpret_cast<const Atom*>(data);
+            for (unsigned long i = 0; i < count; ++i) {
+                stillFullScreen = stillFullScreen || states[i] == fullScreenAtom;
+            }
+        }
+        if (data != nullptr) XFree(data);
+        // The window manager puts the frame back after it has said so:
+        // the program's place follows a moment later.
+        if (!stillFullScreen) {
+            Fl::remove_timeout(PendingPlaceDue, this);
+            Fl::add_timeout(leaveFullScreenSettleSeconds, PendingPlaceDue, this);
+        }
+    }
 }
 
 // A window that disappears without being hidden by the program was iconified.
@@ -692,7 +980,8 @@ void FltkWindow::FrameHidden() {
 void FltkWindow::FrameShown() {
     if (!minimised) return;
     minimised = false;
-    PostMessageA(Handle(), WM_SIZE, SIZE_RESTORED, PointParameter(area->w(), area->h()));
+    PostMessageA(Handle(), WM_SIZE, maximised ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                 PointParameter(area->w(), area->h()));
 }
 
 POINT FltkWindow::CursorPosition() const {
@@ -717,6 +1006,8 @@ void FltkWindow::TearDown() {
     tearingDown = true;
     Fl::remove_timeout(EndSizeMove, this);
     Fl::remove_timeout(EndOwnChange, this);
+    Fl::remove_timeout(JudgeChange, this);
+    Fl::remove_timeout(PendingPlaceDue, this);
     RegisterGlContext(Handle(), nullptr);
     frame->hide();
     frame.reset();
@@ -761,28 +1052,49 @@ void WaitForEvents() {
 
 const EventPump fltkPump = {PollEvents, WaitForEvents};
 
-// Message boxes: FLTK's, with the game's caption and the kind's icon.
-int ShowFltkMessageBox(HWND, const char* text, const char* caption, UINT type) {
-    fl_message_title(caption ? caption : "");
-    Fl_Widget* icon = fl_message_icon();
-    const UINT kind = type & 0xF0;
-    if (kind == MB_ICONHAND) {
-        icon->label("X");
-        icon->color(FL_RED);
-        icon->labelcolor(FL_WHITE);
-        icon->show();
-    } else if (kind == MB_ICONEXCLAMATION) {
-        icon->label("!");
-        icon->color(FL_YELLOW);
-        icon->labelcolor(FL_BLACK);
-        icon->show();
-    } else {
-        icon->hide();
-    }
-    fl_message("%s", text ? text : "");
-    icon->show();
-    return IDOK;
+// Whether the keyboard focus rests in one of the program's windows: the main
+// window, a dialog, a message box or a pulled-down menu. With no window
+// manager the focus may follow the pointer (PointerRoot); nothing else then
+// holds it, and the program counts as focused.
+void RecheckFocus(void*) {
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(fl_display, &focus, &revert);
+    const bool focused = focus == PointerRoot || (focus != None && fl_find(focus) != nullptr);
+    ReportProgramFocus(focused);
 }
+
+// Events FLTK does not turn into its own: the window manager's changes of a
+// frame's state (maximised, full screen), and the keyboard focus coming to
+// or leaving the program. The focus is judged once the events of one change
+// are all in, so that it passing from the main window to a dialog is none.
+int WatchXEvents(void* event, void*) {
+    const XEvent& x = *static_cast<const XEvent*>(event);
+    if (x.type == PropertyNotify) {
+        static const Atom stateAtom = XInternAtom(fl_display, "_NET_WM_STATE", False);
+        if (x.xproperty.atom != stateAtom) return 0;
+        for (auto& window : Windows()) {
+            if (!window->destroyed && window->FrameXid() == x.xproperty.window) {
+                window->FrameStateChanged();
+            }
+        }
+    } else if (x.type == FocusIn || x.type == FocusOut) {
+        Fl::remove_timeout(RecheckFocus);
+        Fl::add_timeout(0.0, RecheckFocus);
+    }
+    return 0;
+}
+
+}  // namespace
+
+Fl_Window* FltkFrameOf(HWND handle) {
+    for (auto& window : Windows()) {
+        if (window->Handle() == handle && !window->destroyed) return window->FrameWidget();
+    }
+    return nullptr;
+}
+
+namespace {
 
 bool OpenWithDesktop(const char* file) {
     const std::string uri = ShellUriFor(file);
@@ -792,13 +1104,25 @@ bool OpenWithDesktop(const char* file) {
 
 }  // namespace
 
-bool UseFltkDesktop() {
+bool UseFltkDesktop(std::string* failure) {
     if (fl_display == nullptr) {
+        const char* name = std::getenv("DISPLAY");
+        if (name == nullptr || name[0] == '\0') {
+            if (failure != nullptr) *failure = "no display: DISPLAY is not set";
+            return false;
+        }
         Display* display = XOpenDisplay(nullptr);
-        if (display == nullptr) return false;
+        if (display == nullptr) {
+            if (failure != nullptr) {
+                *failure = std::string("cannot open display \"") + name +
+                           "\": no X server answers there, or it refuses the connection";
+            }
+            return false;
+        }
         fl_open_display(display);
     }
     Fl::visual(FL_RGB);
+    Fl::add_system_handler(WatchXEvents, nullptr);
     SetWindowFactory(MakeFltkWindow);
     SetDialogRunner(RunFltkDialog);
     SetMessageBoxHandler(ShowFltkMessageBox);

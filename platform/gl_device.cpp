@@ -315,6 +315,7 @@ GlDevice9::~GlDevice9() {
         ForgetGlObjects();
         return;
     }
+    owner->Context()->DeviceAttached(false);
     // The window gets its pointer back when the game that hid it ends.
     if (!cursorVisible) owner->Context()->SetCursorVisible(true);
 }
@@ -870,6 +871,7 @@ class GlDirect3D9 final : public IDirect3D9 {
             made->Release();
             return result;
         }
+        context->DeviceAttached(true);
         *device = made;
         return D3D_OK;
     }

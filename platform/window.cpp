@@ -23,6 +23,8 @@ CursorSource cursorSource = nullptr;
 const EventPump* eventPump = nullptr;
 int fullScreenDisplayWidth = 0;
 int fullScreenDisplayHeight = 0;
+FocusListener focusListener = nullptr;
+bool programFocused = false;
 
 std::deque<MSG>& Queue() {
     static std::deque<MSG> queue;
@@ -157,6 +159,20 @@ void SetFullScreenDisplaySize(int width, int height) {
 void GetFullScreenDisplaySize(int& width, int& height) {
     width = fullScreenDisplayWidth;
     height = fullScreenDisplayHeight;
+}
+
+void SetFocusListener(FocusListener listener) {
+    focusListener = listener;
+}
+
+void ReportProgramFocus(bool focused) {
+    if (focused == programFocused) return;
+    programFocused = focused;
+    if (focusListener != nullptr) focusListener(focused);
+}
+
+bool ProgramHasFocus() {
+    return programFocused;
 }
 
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
