@@ -151,7 +151,8 @@ void PrintTable(const BenchReport& report) {
         if (!report.splash.missing.empty()) {
             MissingRow(name, report.splash.missing);
         } else {
-            Row(name, Number("%.0f", report.splash.milliseconds), "", "", "", "");
+            Row(name, Number("%.0f", report.splash.milliseconds), "", "", "< 100 ms",
+                YesNo(report.splash.milliseconds < splashTargetMilliseconds));
         }
     }
     if (report.startMeasured && report.start.missing.empty()) {
