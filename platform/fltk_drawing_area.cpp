@@ -15,6 +15,9 @@ namespace fltk_desktop {
 
 namespace {
 
+// How long the first picture stays on screen before the GL driver is loaded.
+constexpr double driverStartDelaySeconds = 0.05;
+
 // Catches the X errors of the requests made while it lives, instead of
 // letting Xlib's default handler end the program: a server that cannot give
 // the OpenGL context asked for answers with an error (GLXBadFBConfig, or
@@ -119,6 +122,12 @@ const GlVisual& ChooseGlVisual() {
     return chosen;
 }
 
+// Loading the driver is what takes the time (for Mesa, LLVM); choosing the
+// configuration loads it. Whether it can serve is learnt at Start.
+void StartGlDriver(void*) {
+    ChooseGlVisual();
+}
+
 }  // namespace
 
 bool DrawingArea::MakeCurrent() {
@@ -177,6 +186,13 @@ void DrawingArea::EndPainting() {
         fl_rectf(drawnRight, top, w() - drawnRight, bottom - top);
     }
     XFlush(fl_display);
+    // Once the first picture is out, the GL driver starts while the player
+    // looks at it, so that the first Start does not wait for it.
+    static bool driverStarting = false;
+    if (!driverStarting) {
+        driverStarting = true;
+        Fl::add_timeout(driverStartDelaySeconds, StartGlDriver);
+    }
 }
 
 // The context is made on the first call for a device. A server without GLX,
