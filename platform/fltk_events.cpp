@@ -1,7 +1,7 @@
 // Toolkit and X events of the main window on FLTK turned into the messages
 // of the window procedure: the mouse and keys of the drawing area, the
 // frame's changes, the close box; and the watch on the X events FLTK does not
-// report (window states, the keyboard focus).
+// report (the window manager's states of a frame).
 // FLTK's platform internals (the X windows behind the widgets), before any
 // FLTK header.
 #define FL_INTERNALS
@@ -109,22 +109,8 @@ void WaitForEvents() {
 
 const EventPump fltkPump = {PollEvents, WaitForEvents};
 
-// Whether the keyboard focus rests in one of the program's windows: the main
-// window, a dialog, a message box or a pulled-down menu. With no window
-// manager the focus may follow the pointer (PointerRoot); nothing else then
-// holds it, and the program counts as focused.
-void RecheckFocus(void*) {
-    Window focus = None;
-    int revert = 0;
-    XGetInputFocus(fl_display, &focus, &revert);
-    const bool focused = focus == PointerRoot || (focus != None && fl_find(focus) != nullptr);
-    ReportProgramFocus(focused);
-}
-
 // Events FLTK does not turn into its own: the window manager's changes of a
-// frame's state (maximised, full screen), and the keyboard focus coming to
-// or leaving the program. The focus is judged once the events of one change
-// are all in, so that it passing from the main window to a dialog is none.
+// frame's state (maximised, full screen).
 int WatchXEvents(void* event, void*) {
     const XEvent& x = *static_cast<const XEvent*>(event);
     if (x.type == PropertyNotify) {
@@ -135,9 +121,6 @@ int WatchXEvents(void* event, void*) {
                 window->FrameStateChanged();
             }
         }
-    } else if (x.type == FocusIn || x.type == FocusOut) {
-        Fl::remove_timeout(RecheckFocus);
-        Fl::add_timeout(0.0, RecheckFocus);
     }
     return 0;
 }

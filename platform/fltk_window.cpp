@@ -160,7 +160,6 @@ void FltkWindow::Show(int command) {
     frame->show();
     area->show();
     area->take_focus();
-    Fl::add_timeout(0.0, RecheckFocus);
 }
 
 // Without a window manager nobody gives the keyboard back when a dialog
@@ -362,6 +361,7 @@ bool UseFltkDesktop(std::string* failure) {
     SetShellOpener(fltk_desktop::OpenWithDesktop);
     SetCursorSource(fltk_desktop::ReadCursor);
     SetEventPump(&fltk_desktop::fltkPump);
+    WatchProgramFocus();
     return true;
 }
 

@@ -16,6 +16,10 @@ class Fl_Window;
 // line. Returns whether the display was opened.
 bool UseFltkDesktop(std::string* failure = nullptr);
 
+// Keeps ProgramIsActive (window.h) up to date from the X server's focus
+// (fltk_focus.cpp); the desktop starts it.
+void WatchProgramFocus();
+
 // The dialog runner the desktop installs (fltk_dialog.cpp).
 INT_PTR RunFltkDialog(HINSTANCE instance, const DialogResource& dialog, HWND owner,
                       DLGPROC procedure, LPARAM parameter);

@@ -3,7 +3,7 @@
 //   fltk_window.cpp        the top-level window: size, place, moves, maximise
 //   fltk_drawing_area.cpp  the client area: the splash's painting, the GL context
 //   fltk_menu_bar.cpp      the menu bar and its menu loop
-//   fltk_events.cpp        toolkit and X events turned into messages; the focus
+//   fltk_events.cpp        toolkit and X events turned into messages
 //   fltk_full_screen.cpp   the full-screen form and the way back from it
 // Only the FLTK desktop's own files include it; it takes FLTK's platform
 // internals (the X windows behind the widgets).
@@ -268,10 +268,9 @@ bool HasWindowState(Window window, const char* state);
 // The menu resource's items, into the bar (fltk_menu_bar.cpp).
 void FillMenuBar(GameMenuBar& bar, const MenuResource& menu);
 
-// The event pump, the cursor and the watch on X events (fltk_events.cpp).
+// The event pump, the cursor and the watch on window states (fltk_events.cpp).
 extern const EventPump fltkPump;
 POINT ReadCursor();
-void RecheckFocus(void*);
 int WatchXEvents(void* event, void* data);
 
 }  // namespace fltk_desktop

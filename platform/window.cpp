@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include <atomic>
 #include <deque>
 #include <list>
 #include <memory>
@@ -23,8 +24,7 @@ CursorSource cursorSource = nullptr;
 const EventPump* eventPump = nullptr;
 int fullScreenDisplayWidth = 0;
 int fullScreenDisplayHeight = 0;
-FocusListener focusListener = nullptr;
-bool programFocused = false;
+std::atomic<bool> programActive{true};
 
 std::deque<MSG>& Queue() {
     static std::deque<MSG> queue;
@@ -161,20 +161,6 @@ void GetFullScreenDisplaySize(int& width, int& height) {
     height = fullScreenDisplayHeight;
 }
 
-void SetFocusListener(FocusListener listener) {
-    focusListener = listener;
-}
-
-void ReportProgramFocus(bool focused) {
-    if (focused == programFocused) return;
-    programFocused = focused;
-    if (focusListener != nullptr) focusListener(focused);
-}
-
-bool ProgramHasFocus() {
-    return programFocused;
-}
-
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Queue().push_back(MSG{window, message, wParam, lParam, 0, POINT{0, 0}});
     return TRUE;
@@ -242,4 +228,12 @@ int TranslateAcceleratorA(HWND window, HACCEL table, MSG* message) {
         return 1;
     }
     return 0;
+}
+
+bool ProgramIsActive() {
+    return programActive.load(std::memory_order_relaxed);
+}
+
+void SetProgramActive(bool active) {
+    programActive.store(active, std::memory_order_relaxed);
 }

@@ -227,17 +227,13 @@ void SetCursorSource(CursorSource source);
 void SetFullScreenDisplaySize(int width, int height);
 void GetFullScreenDisplaySize(int& width, int& height);
 
-// Whether the program's windows (the main window, its dialogs and message
-// boxes, taken together) have the keyboard focus. The desktop reports every
-// change; a move of the focus between the program's own windows is none.
-// Whoever must follow the focus (sound plays only while the program has it,
-// as no buffer has global focus) installs one listener; nullptr removes it.
-using FocusListener = void (*)(bool focused);
-void SetFocusListener(FocusListener listener);
-// Called by the toolkit (and by tests) when the focus comes or goes; the
-// listener hears only real changes. The program starts without the focus.
-void ReportProgramFocus(bool focused);
-bool ProgramHasFocus();
+// Whether the keyboard focus is in one of the program's own windows: the
+// main window, its dialogs or its message boxes (what Windows tells a program
+// with WM_ACTIVATEAPP). The toolkit reports every change; until it does, and
+// in tests without a toolkit, the program counts as active. Any thread may
+// ask: the sound device's mixer does, to mute the program's sounds.
+bool ProgramIsActive();
+void SetProgramActive(bool active);
 
 // The message queue of the one thread.
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -439,31 +439,4 @@ TEST_F(MainWindow, MessageBoxesHaveAnOkButtonAndSitCentredOnTheirOwner) {
     EXPECT_TRUE(inspection.done);
 }
 
-std::vector<bool> focusChanges;
-void RecordFocus(bool focused) {
-    focusChanges.push_back(focused);
-}
-
-TEST_F(MainWindow, TheProgramHearsWhenItsWindowsLoseAndRegainTheFocus) {
-    SetFocusListener(RecordFocus);
-    focusChanges.clear();
-    XSetInputFocus(fl_display, fl_xid(frame), RevertToParent, CurrentTime);
-    ASSERT_TRUE(PumpUntil([] { return ProgramHasFocus(); }));
-    // Another program's window takes the keyboard.
-    const Window other = XCreateSimpleWindow(fl_display, RootWindow(fl_display, fl_screen), 700,
-                                             500, 100, 100, 0, 0, 0);
-    XMapWindow(fl_display, other);
-    XSync(fl_display, False);
-    Pump(0.3);
-    XSetInputFocus(fl_display, other, RevertToParent, CurrentTime);
-    EXPECT_TRUE(PumpUntil([] { return !ProgramHasFocus(); }));
-    XSetInputFocus(fl_display, fl_xid(frame), RevertToParent, CurrentTime);
-    EXPECT_TRUE(PumpUntil([] { return ProgramHasFocus(); }));
-    XDestroyWindow(fl_display, other);
-    SetFocusListener(nullptr);
-    ASSERT_GE(focusChanges.size(), 2u);
-    EXPECT_FALSE(focusChanges[focusChanges.size() - 2]);
-    EXPECT_TRUE(focusChanges.back());
-}
-
 }  // namespace
