@@ -278,6 +278,7 @@ class FltkWindow final : public WindowObject {
     void FrameShown();
     void CloseRequested() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
     bool FullScreen() const { return frame && fullScreen; }
+    bool Holds(const Fl_Widget* widget) const { return frame && frame->contains(widget); }
     bool KeysToArea(int event) {
         if (!area || Fl::focus() == area) return false;
         area->take_focus();
@@ -752,14 +753,28 @@ POINT ReadCursor() {
     return POINT{x, y};
 }
 
+// FLTK gives the keyboard focus to no widget at all while another program
+// has it.
+HWND ForegroundWindow() {
+    const Fl_Widget* focus = Fl::focus();
+    if (focus == nullptr) return nullptr;
+    for (auto& window : Windows()) {
+        if (!window->destroyed && window->Holds(focus)) return window->Handle();
+    }
+    return nullptr;
+}
+
 void PollEvents() {
     Fl::check();
 }
 void WaitForEvents() {
     Fl::wait();
 }
+void WaitForEventsAtMost(double seconds) {
+    Fl::wait(seconds);
+}
 
-const EventPump fltkPump = {PollEvents, WaitForEvents};
+const EventPump fltkPump = {PollEvents, WaitForEvents, WaitForEventsAtMost};
 
 // Message boxes: FLTK's, with the game's caption and the kind's icon.
 int ShowFltkMessageBox(HWND, const char* text, const char* caption, UINT type) {
@@ -804,6 +819,7 @@ bool UseFltkDesktop() {
     SetMessageBoxHandler(ShowFltkMessageBox);
     SetShellOpener(OpenWithDesktop);
     SetCursorSource(ReadCursor);
+    SetForegroundSource(ForegroundWindow);
     SetEventPump(&fltkPump);
     return true;
 }

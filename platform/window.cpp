@@ -20,6 +20,7 @@ std::vector<RegisteredClass>& Classes() {
 
 WindowFactory windowFactory = nullptr;
 CursorSource cursorSource = nullptr;
+ForegroundSource foregroundSource = nullptr;
 const EventPump* eventPump = nullptr;
 int fullScreenDisplayWidth = 0;
 int fullScreenDisplayHeight = 0;
@@ -159,6 +160,14 @@ void GetFullScreenDisplaySize(int& width, int& height) {
     height = fullScreenDisplayHeight;
 }
 
+HWND GetForegroundWindow() {
+    return foregroundSource ? foregroundSource() : nullptr;
+}
+
+void SetForegroundSource(ForegroundSource source) {
+    foregroundSource = source;
+}
+
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Queue().push_back(MSG{window, message, wParam, lParam, 0, POINT{0, 0}});
     return TRUE;
@@ -185,6 +194,18 @@ BOOL PeekMessageA(MSG* message, HWND, UINT, UINT, UINT removal) {
 BOOL WaitMessage() {
     if (Queue().empty() && eventPump != nullptr) eventPump->wait();
     return TRUE;
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD) {
+    if (count != 0) return WAIT_FAILED;
+    if (Queue().empty() && eventPump != nullptr) {
+        if (milliseconds == INFINITE) {
+            eventPump->wait();
+        } else {
+            eventPump->waitAtMost(milliseconds / 1000.0);
+        }
+    }
+    return Queue().empty() ? WAIT_TIMEOUT : WAIT_OBJECT_0;
 }
 
 // The toolkit already reports the character of a key press as WM_CHAR or

@@ -11,6 +11,7 @@
 #include "race/race_links.h"
 #include "render/device.h"
 #include "shell/display_mode.h"
+#include "shell/game_controller.h"
 #include "shell/options.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
@@ -35,6 +36,11 @@ HWND MakeWindow(const WNDCLASSEXA& windowClass, const char*, LONG style, int, in
     RegisterGlContext(made.get(), windowContext);
     *windowSlot = std::move(made);
     return windowSlot->get();
+}
+
+// The window in front is always the program's own.
+HWND ProgramWindow() {
+    return mainWindow;
 }
 
 DWORD gameMilliseconds = 0;
@@ -69,6 +75,7 @@ void HeadlessGame::SetUp() {
     gameMilliseconds = 5000;
     SetTimeSource(GameClock);
     InstallCursorDouble();
+    SetForegroundSource(ProgramWindow);
     ResetGameStateForTest();
     RecordedMessageBoxes().clear();
 }
@@ -79,6 +86,7 @@ void HeadlessGame::TearDown() {
     SetWindowFactory(nullptr);
     SetTimeSource(nullptr);
     SetCursorSource(nullptr);
+    SetForegroundSource(nullptr);
     SetFullScreenDisplaySize(0, 0);
     DisconnectRace();
     mainWindow = nullptr;
@@ -109,12 +117,17 @@ bool HeadlessGame::StartProgram() {
 
 void HeadlessGame::LoopOnce() {
     DispatchWaitingMessages();
+    if (ReadGameController()) DispatchWaitingMessages();
     if (device != nullptr) {
         // 16, 17, 17 milliseconds: sixty frames a second on average.
         gameMilliseconds += (frameCount % 3 == 0) ? 16 : 17;
         ++frameCount;
         StepFrame();
     }
+}
+
+void HeadlessGame::LetTimePass(DWORD milliseconds) {
+    gameMilliseconds += milliseconds;
 }
 
 void HeadlessGame::ChooseStart() {
