@@ -199,7 +199,7 @@ BOOL WaitMessage() {
 DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD) {
     if (count != 0) return WAIT_FAILED;
     if (Queue().empty() && eventPump != nullptr) {
-        if (milliseconds == INFINITE) {
+        if (milliseconds == INFINITE || eventPump->waitAtMost == nullptr) {
             eventPump->wait();
         } else {
             eventPump->waitAtMost(milliseconds / 1000.0);

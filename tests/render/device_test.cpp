@@ -100,6 +100,7 @@ TEST_F(DirectThreeD, NoDeviceShowsTheErrorAndFails) {
     direct.failCreateDevice = true;
     EXPECT_LT(InitDirect3D(TheWindow(), true, true, 640, 480), 0);
     EXPECT_EQ(device, nullptr);
+    EXPECT_EQ(direct.createCount, 1);  // no second, reference-device attempt
     ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
     const RecordedMessageBox& box = RecordedMessageBoxes()[0];
     EXPECT_EQ(box.text,

@@ -51,11 +51,28 @@ TEST_F(MainLoop, WaitingMessagesGoBeforeFramesAndQuitEndsWithItsCode) {
               (std::vector<std::string>{"message 512", "message 514", "frame", "frame"}));
 }
 
-TEST_F(MainLoop, WithoutADeviceNoFrameRuns) {
+TEST_F(MainLoop, WithoutADeviceNoFrameRunsAndTheLoopWaitsInsteadOfPolling) {
     PostMessageA(&window, WM_PAINT, 0, 0);
-    PostQuitMessage(0);
+    // The toolkit's only event: quit, handed over when the loop waits for it
+    // (a loop that only polls gets it, with code 1, after a few polls).
+    static const EventPump pump{[] {
+                                    happenings.push_back("poll");
+                                    if (happenings.size() > 4) PostQuitMessage(1);
+                                },
+                                [] {
+                                    happenings.push_back("wait");
+                                    PostQuitMessage(0);
+                                },
+                                // A wait with a limit, for a game controller's
+                                // sake, is a wait all the same.
+                                [](double) {
+                                    happenings.push_back("wait");
+                                    PostQuitMessage(0);
+                                }};
+    SetEventPump(&pump);
     EXPECT_EQ(RunMainLoop(nullptr), 0);
-    EXPECT_EQ(happenings, std::vector<std::string>{"message 15"});
+    SetEventPump(nullptr);
+    EXPECT_EQ(happenings, (std::vector<std::string>{"message 15", "poll", "wait"}));
 }
 
 VirtualController* pressedPad = nullptr;
