@@ -278,7 +278,6 @@ class FltkWindow final : public WindowObject {
     void FrameShown();
     void CloseRequested() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
     bool FullScreen() const { return frame && fullScreen; }
-    bool Holds(const Fl_Widget* widget) const { return frame && frame->contains(widget); }
     bool KeysToArea(int event) {
         if (!area || Fl::focus() == area) return false;
         area->take_focus();
@@ -753,17 +752,6 @@ POINT ReadCursor() {
     return POINT{x, y};
 }
 
-// FLTK gives the keyboard focus to no widget at all while another program
-// has it.
-HWND ForegroundWindow() {
-    const Fl_Widget* focus = Fl::focus();
-    if (focus == nullptr) return nullptr;
-    for (auto& window : Windows()) {
-        if (!window->destroyed && window->Holds(focus)) return window->Handle();
-    }
-    return nullptr;
-}
-
 void PollEvents() {
     Fl::check();
 }
@@ -819,8 +807,8 @@ bool UseFltkDesktop() {
     SetMessageBoxHandler(ShowFltkMessageBox);
     SetShellOpener(OpenWithDesktop);
     SetCursorSource(ReadCursor);
-    SetForegroundSource(ForegroundWindow);
     SetEventPump(&fltkPump);
+    WatchProgramFocus();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include <atomic>
 #include <deque>
 #include <list>
 #include <memory>
@@ -20,10 +21,10 @@ std::vector<RegisteredClass>& Classes() {
 
 WindowFactory windowFactory = nullptr;
 CursorSource cursorSource = nullptr;
-ForegroundSource foregroundSource = nullptr;
 const EventPump* eventPump = nullptr;
 int fullScreenDisplayWidth = 0;
 int fullScreenDisplayHeight = 0;
+std::atomic<bool> programActive{true};
 
 std::deque<MSG>& Queue() {
     static std::deque<MSG> queue;
@@ -160,14 +161,6 @@ void GetFullScreenDisplaySize(int& width, int& height) {
     height = fullScreenDisplayHeight;
 }
 
-HWND GetForegroundWindow() {
-    return foregroundSource ? foregroundSource() : nullptr;
-}
-
-void SetForegroundSource(ForegroundSource source) {
-    foregroundSource = source;
-}
-
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Queue().push_back(MSG{window, message, wParam, lParam, 0, POINT{0, 0}});
     return TRUE;
@@ -247,4 +240,12 @@ int TranslateAcceleratorA(HWND window, HACCEL table, MSG* message) {
         return 1;
     }
     return 0;
+}
+
+bool ProgramIsActive() {
+    return programActive.load(std::memory_order_relaxed);
+}
+
+void SetProgramActive(bool active) {
+    programActive.store(active, std::memory_order_relaxed);
 }

@@ -123,17 +123,17 @@ bool ReadGameController() {
         steeringWritten = steering;
     }
 
-    const bool inFront = mainWindow != nullptr && GetForegroundWindow() == mainWindow;
+    const bool active = ProgramIsActive();
     bool posted = false;
     XINPUT_KEYSTROKE keystroke;
     while (XInputGetKeystroke(0, 0, &keystroke) == ERROR_SUCCESS) {
         // Presses made while the player is elsewhere are not the game's; a
         // release still is, so that Escape does not stay down.
         const bool release = (keystroke.Flags & XINPUT_KEYSTROKE_KEYUP) != 0;
-        if (inFront || release) posted |= Press(keystroke);
+        if (active || release) posted |= Press(keystroke);
     }
 
-    if (device == nullptr || !inFront) return posted;
+    if (device == nullptr || !active) return posted;
     if (gameStarted || steeringWritten != steering) WriteSteering(steering);
     return posted;
 }

@@ -2,8 +2,8 @@
 // A game controller plays the game as the mouse and the keys do, through the
 // same paths: its left stick sets the steering the mouse mapping sets, and its
 // buttons become the messages of the click, File > Start and Escape. Only the
-// first controller connected counts, and only while the main window is in
-// front; without one nothing changes at all.
+// first controller connected counts, and only while the program has the
+// keyboard focus; without one nothing changes at all.
 //
 // - Stick: x right and y up, -1 to +1 beyond a small dead zone, so a stick at
 //   rest stands still and one pushed to its end steers as the cursor at the

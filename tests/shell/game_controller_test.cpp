@@ -17,13 +17,6 @@
 
 namespace {
 
-HWND NoWindow() {
-    return nullptr;
-}
-HWND ProgramWindow() {
-    return mainWindow;
-}
-
 class ControllerPlay : public HeadlessGame {
   protected:
     void SetUp() override {
@@ -40,6 +33,7 @@ class ControllerPlay : public HeadlessGame {
         ASSERT_NE(GameControllerWaitMilliseconds(), controllerArrivalCheckMilliseconds);
     }
     void TearDown() override {
+        SetProgramActive(true);
         pad.reset();
         LoopOnce();
         HeadlessGame::TearDown();
@@ -187,15 +181,15 @@ TEST_F(ControllerPlay, UnpluggingMidRaceChangesNothingElse) {
     EXPECT_EQ(mouseY, 1.0f);
 }
 
-TEST_F(ControllerPlay, IsReadOnlyWhileTheWindowIsInFront) {
-    SetForegroundSource(NoWindow);
+TEST_F(ControllerPlay, IsReadOnlyWhileTheProgramHasTheFocus) {
+    SetProgramActive(false);
     Tap(SDL_CONTROLLER_BUTTON_START);
     Tap(SDL_CONTROLLER_BUTTON_A);
     EXPECT_EQ(device, nullptr);
 
-    SetForegroundSource(ProgramWindow);
+    SetProgramActive(true);
     StartRacing();
-    SetForegroundSource(NoWindow);
+    SetProgramActive(false);
     pad->SetStick(32767, 0);
     Tap(SDL_CONTROLLER_BUTTON_B);
     EXPECT_NE(device, nullptr);

@@ -38,11 +38,6 @@ HWND MakeWindow(const WNDCLASSEXA& windowClass, const char*, LONG style, int, in
     return windowSlot->get();
 }
 
-// The window in front is always the program's own.
-HWND ProgramWindow() {
-    return mainWindow;
-}
-
 DWORD gameMilliseconds = 0;
 DWORD GameClock() {
     return gameMilliseconds;
@@ -66,6 +61,7 @@ void HeadlessGame::SetUp() {
     // The ctest environment says the same; a test program started by hand
     // must not reach for a sound card either.
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("XDG_CONFIG_HOME", configHome.Path().c_str(), 1);
     std::string error;
     context = EglContext::Create(drawableWidth, drawableHeight, &error);
     ASSERT_NE(context, nullptr) << error;
@@ -75,7 +71,6 @@ void HeadlessGame::SetUp() {
     gameMilliseconds = 5000;
     SetTimeSource(GameClock);
     InstallCursorDouble();
-    SetForegroundSource(ProgramWindow);
     ResetGameStateForTest();
     RecordedMessageBoxes().clear();
 }
@@ -86,12 +81,12 @@ void HeadlessGame::TearDown() {
     SetWindowFactory(nullptr);
     SetTimeSource(nullptr);
     SetCursorSource(nullptr);
-    SetForegroundSource(nullptr);
     SetFullScreenDisplaySize(0, 0);
     DisconnectRace();
     mainWindow = nullptr;
     savedMenu = nullptr;
     optionsFileName = "options.kvz";
+    mediaOptionsFileName.clear();
     ResetGameStateForTest();
     if (window) RegisterGlContext(window.get(), nullptr);
     window.reset();

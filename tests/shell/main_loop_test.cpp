@@ -76,9 +76,6 @@ TEST_F(MainLoop, WithoutADeviceNoFrameRunsAndTheLoopWaitsInsteadOfPolling) {
 }
 
 VirtualController* pressedPad = nullptr;
-HWND WindowInFront() {
-    return mainWindow;
-}
 
 // The toolkit's waits, as the loop asks for them. Start is pressed during the
 // first. Waiting for ever would hang the test, and many waits mean the press
@@ -100,7 +97,6 @@ TEST_F(MainLoop, WithoutADeviceAControllerIsStillRead) {
     VirtualController pad;
     ASSERT_TRUE(pad.Plugged());
     pressedPad = &pad;
-    SetForegroundSource(WindowInFront);
     ReadGameController();
     fakeMilliseconds += controllerArrivalCheckMilliseconds;
     ReadGameController();
@@ -120,7 +116,6 @@ TEST_F(MainLoop, WithoutADeviceAControllerIsStillRead) {
     EXPECT_LE(longestWait, 0.02);
     pad.Unplug();
     ReadGameController();  // the pad is gone before the next test
-    SetForegroundSource(nullptr);
 }
 
 TEST_F(MainLoop, AcceleratorsTurnAltQuestionMarkIntoAbout) {
