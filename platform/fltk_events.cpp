@@ -106,8 +106,11 @@ void PollEvents() {
 void WaitForEvents() {
     Fl::wait();
 }
+void WaitForEventsAtMost(double seconds) {
+    Fl::wait(seconds);
+}
 
-const EventPump fltkPump = {PollEvents, WaitForEvents};
+const EventPump fltkPump = {PollEvents, WaitForEvents, WaitForEventsAtMost};
 
 // Events FLTK does not turn into its own: the window manager's changes of a
 // frame's state (maximised, full screen).
