@@ -33,6 +33,8 @@ class HeadlessGame : public ::testing::Test {
     // main() up to its loop; false when no window came.
     bool StartProgram() { return program->Start(); }
     void LoopOnce() { program->LoopOnce(); }
+    // The clock moves on without a frame.
+    void LetTimePass(DWORD milliseconds) { program->LetTimePass(milliseconds); }
     void ChooseStart() { program->ChooseStart(); }
     void MoveMouse(int x, int y) { program->MoveMouse(x, y); }
     void Click() { program->Click(); }

@@ -16,10 +16,13 @@
 //   sound        the mixer's share of one core with all ten sounds playing
 //
 //   kestrune-bench [--runs N] [--json] [--only logic,height,render,start,splash,sound]
+//                  [--splash-baseline PROGRAM]
 //
 // --runs sets how many runs each median is taken over (default 3); --only
 // measures some sections; --json prints the same figures as one JSON object
-// instead of the table.
+// instead of the table; --splash-baseline times another build of the game
+// (one from before a change) to its splash in the same runs, as the splash
+// row's baseline.
 // Exit code 0 when every figure was measured and the grid answered as the scan.
 #include <epoxy/gl.h>
 
@@ -56,7 +59,7 @@ void Progress(const char* what) {
 }
 
 constexpr const char* usage =
-    "usage: kestrune-bench [--runs N] [--json] [--only SECTION,...]\n"
+    "usage: kestrune-bench [--runs N] [--json] [--only SECTION,...] [--splash-baseline PROGRAM]\n"
     "Measures how fast the game is and prints one table; every figure is the\n"
     "median of repeated runs, beside the baseline measured in the same runs.\n"
     "Sections:\n"
@@ -72,6 +75,9 @@ constexpr const char* usage =
     "  --runs N         runs per median (default 3)\n"
     "  --json           print the figures as one JSON object instead of the table\n"
     "  --only LIST      measure only these sections (comma-separated)\n"
+    "  --splash-baseline PROGRAM\n"
+    "                   time PROGRAM (another build of the game) to its splash in\n"
+    "                   the same runs, as the splash row's baseline\n"
     "  --help           this text\n"
     "Exit status 0 when every figure was measured and the grid answered as the\n"
     "scan, 1 otherwise, 2 on bad arguments.\n";
@@ -86,6 +92,7 @@ int Usage() {
 int main(int argc, char** argv) {
     int runs = 3;
     bool json = false;
+    std::string splashBaseline;
     std::set<std::string> sections = sectionNames;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -98,6 +105,8 @@ int main(int argc, char** argv) {
             return RunRaceChild(i + 1 < argc && std::strcmp(argv[i + 1], "--start-only") == 0);
         } else if (argument == "--json") {
             json = true;
+        } else if (argument == "--splash-baseline" && i + 1 < argc) {
+            splashBaseline = argv[++i];
         } else if (argument == "--runs" && i + 1 < argc) {
             runs = std::atoi(argv[++i]);
             if (runs < 1) return Usage();
@@ -162,7 +171,7 @@ int main(int argc, char** argv) {
     if (wanted("splash")) {
         Progress("process start to splash (the game on a private X server)");
         report.splashMeasured = true;
-        report.splash = MeasureSplash(runs);
+        report.splash = MeasureSplash(runs, splashBaseline);
     }
     // Last: it takes the mixing away from the audio thread for good.
     if (wanted("sound")) {

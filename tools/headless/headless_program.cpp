@@ -8,6 +8,7 @@
 #include "race/frame_step.h"
 #include "race/game_state.h"
 #include "render/device.h"
+#include "shell/game_controller.h"
 #include "shell/options.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
@@ -112,12 +113,17 @@ void HeadlessProgram::DispatchWaitingMessages() {
 
 void HeadlessProgram::LoopOnce() {
     DispatchWaitingMessages();
+    if (ReadGameController()) DispatchWaitingMessages();
     if (device != nullptr) {
         // 16, 17, 17 milliseconds: sixty frames a second on average.
         clockMilliseconds += (frames % 3 == 0) ? 16 : 17;
         ++frames;
         StepFrame();
     }
+}
+
+void HeadlessProgram::LetTimePass(DWORD milliseconds) {
+    clockMilliseconds += milliseconds;
 }
 
 DWORD HeadlessProgram::Milliseconds() const {

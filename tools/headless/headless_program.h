@@ -48,9 +48,12 @@ class HeadlessProgram {
     // The window the program made, until it is closed.
     HWND Window() const { return window.get(); }
 
-    // One turn of the main loop: every waiting message dispatched, then one
-    // frame when a device exists, the clock moved on by a 60 Hz frame first.
+    // One turn of the main loop: every waiting message dispatched, the game
+    // controller read (its presses dispatched too), then one frame when a
+    // device exists, the clock moved on by a 60 Hz frame first.
     void LoopOnce();
+    // The clock moves on without a frame.
+    void LetTimePass(DWORD milliseconds);
     void DispatchWaitingMessages();
     // Frames stepped so far, and the clock's reading.
     long Frames() const { return frames; }
