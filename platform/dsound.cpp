@@ -51,7 +51,10 @@ class SoundOutput {
         SDL_AudioDeviceID device;
     };
 
-    bool OpenDevice(const PcmLayout& wanted) {
+    // `shortBuffer` is for the device opened at creation, which stands only
+    // until the game sets its format: SDL waits out the buffer in play when it
+    // closes a device, and a long one would cost every start-up ~90 ms.
+    bool OpenDevice(const PcmLayout& wanted, bool shortBuffer = false) {
         CloseDevice();
         SDL_AudioSpec desired{};
         desired.freq = static_cast<int>(wanted.samplesPerSecond);
@@ -59,7 +62,8 @@ class SoundOutput {
         desired.channels = static_cast<Uint8>(wanted.channels);
         // About 30 ms a callback: late changes are heard within a frame or two.
         Uint16 samples = 64;
-        while (samples < 4096 && samples < wanted.samplesPerSecond / 32) samples *= 2;
+        while (!shortBuffer && samples < 4096 && samples < wanted.samplesPerSecond / 32)
+            samples *= 2;
         desired.samples = samples;
         desired.callback = MixCallback;
         desired.userdata = this;
@@ -503,7 +507,7 @@ HRESULT DirectSoundCreate8(const GUID* device, IDirectSound8** directSound, void
     output->subsystemStarted = true;
     // A driver alone is not enough: the device must open, or the game runs
     // silent from the start.
-    if (!output->OpenDevice(defaultPrimaryLayout)) return DSERR_NODRIVER;
+    if (!output->OpenDevice(defaultPrimaryLayout, true)) return DSERR_NODRIVER;
     *directSound = new (std::nothrow) DirectSound(output);
     return *directSound ? DS_OK : DSERR_OUTOFMEMORY;
 }
