@@ -35,16 +35,6 @@ LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LP
     return 0;
 }
 
-BOOL CheckDlgButton(HWND dialog, int id, UINT check) {
-    if (dialog == nullptr) return FALSE;
-    dialog->SetItemCheck(id, check);
-    return TRUE;
-}
-
-UINT IsDlgButtonChecked(HWND dialog, int id) {
-    return dialog ? dialog->ItemCheck(id) : 0;
-}
-
 int DialogUnitsToPixelsX(int units, int points) {
     // The 8-point cell is 6 pixels wide; other sizes scale with the points.
     const double cellWidth = 6.0 * points / 8.0;

@@ -182,7 +182,6 @@ class PrimaryBuffer final : public IDirectSoundBuffer {
     }
 
     HRESULT GetCurrentPosition(DWORD*, DWORD*) override { return DSERR_INVALIDCALL; }
-    HRESULT SetCurrentPosition(DWORD) override { return DSERR_INVALIDCALL; }
     HRESULT GetFrequency(DWORD*) override { return DSERR_CONTROLUNAVAIL; }
     HRESULT Lock(DWORD, DWORD, void**, DWORD*, void**, DWORD*, DWORD) override {
         return DSERR_INVALIDCALL;
@@ -254,13 +253,6 @@ class SecondaryBuffer final : public IDirectSoundBuffer {
         // where the play cursor stands.
         if (playCursor) *playCursor = cursor;
         if (writeCursor) *writeCursor = cursor;
-        return DS_OK;
-    }
-
-    HRESULT SetCurrentPosition(DWORD position) override {
-        if (position >= Bytes()) return DSERR_INVALIDPARAM;
-        SoundOutput::Lock lock(*output);
-        voice->position = static_cast<uint64_t>(position / voice->layout.FrameBytes()) << 32;
         return DS_OK;
     }
 

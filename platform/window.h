@@ -72,9 +72,6 @@ constexpr UINT PM_REMOVE = 0x0001;
 constexpr WORD LOWORD(uintptr_t value) {
     return static_cast<WORD>(value & 0xFFFF);
 }
-constexpr WORD HIWORD(uintptr_t value) {
-    return static_cast<WORD>((value >> 16) & 0xFFFF);
-}
 constexpr WPARAM MAKEWPARAM(WORD low, WORD high) {
     return static_cast<WPARAM>(low) | (static_cast<WPARAM>(high) << 16);
 }

@@ -24,14 +24,6 @@ ULONG ID3DXBuffer::Release() {
     return left;
 }
 
-HRESULT D3DXCreateBuffer(DWORD size, ID3DXBuffer** buffer) {
-    if (!buffer) return E_INVALIDARG;
-    ID3DXBuffer* created = ID3DXBuffer::Create(size);
-    if (!created) return E_OUTOFMEMORY;
-    *buffer = created;
-    return S_OK;
-}
-
 ID3DXBuffer* CreateMaterialBuffer(const std::vector<MeshMaterial>& materials) {
     const size_t recordBytes = materials.size() * sizeof(D3DXMATERIAL);
     size_t size = recordBytes;

@@ -40,8 +40,6 @@ class ID3DXBuffer {
     ULONG references = 1;
 };
 
-HRESULT D3DXCreateBuffer(DWORD size, ID3DXBuffer** buffer);
-
 // The materials of a mesh as one buffer of D3DXMATERIAL records followed by
 // the texture names they point to.
 ID3DXBuffer* CreateMaterialBuffer(const std::vector<MeshMaterial>& materials);
