@@ -151,7 +151,7 @@ bool ToLayout(const WAVEFORMATEX& format, PcmLayout& layout) {
 
 class PrimaryBuffer final : public IDirectSoundBuffer {
   public:
-    explicit PrimaryBuffer(std::shared_ptr<SoundOutput> output) : output(std::move(output)) {}
+    explicit PrimaryBuffer(std::shared_ptr<SoundOutput> device) : output(std::move(device)) {}
 
     ULONG AddRef() override { return ++references; }
     ULONG Release() override {
@@ -203,13 +203,13 @@ class PrimaryBuffer final : public IDirectSoundBuffer {
 
 class SecondaryBuffer final : public IDirectSoundBuffer {
   public:
-    SecondaryBuffer(std::shared_ptr<SoundOutput> output, DWORD flags, DWORD originalFrequency,
-                    std::shared_ptr<SoundVoice> voice)
-        : output(std::move(output)),
-          flags(flags),
-          originalFrequency(originalFrequency),
-          voice(std::move(voice)) {
-        this->output->Add(this->voice.get());
+    SecondaryBuffer(std::shared_ptr<SoundOutput> device, DWORD creationFlags,
+                    DWORD createdFrequency, std::shared_ptr<SoundVoice> mixedVoice)
+        : output(std::move(device)),
+          flags(creationFlags),
+          originalFrequency(createdFrequency),
+          voice(std::move(mixedVoice)) {
+        output->Add(voice.get());
     }
 
     const SoundOutput* Output() const { return output.get(); }
@@ -399,7 +399,7 @@ class SecondaryBuffer final : public IDirectSoundBuffer {
 
 class DirectSound final : public IDirectSound8 {
   public:
-    explicit DirectSound(std::shared_ptr<SoundOutput> output) : output(std::move(output)) {}
+    explicit DirectSound(std::shared_ptr<SoundOutput> device) : output(std::move(device)) {}
 
     SoundOutput& Output() { return *output; }
 

@@ -126,8 +126,8 @@ class FltkDialog final : public WindowObject {
 };
 
 FltkDialog::FltkDialog(HINSTANCE instance, const DialogResource& resource, HWND owner,
-                       DLGPROC procedure)
-    : dialogProcedure(procedure) {
+                       DLGPROC dialogProc)
+    : dialogProcedure(dialogProc) {
     const int points = resource.fontPoints > 0 ? resource.fontPoints : 8;
     const int width = DialogUnitsToPixelsX(resource.width, points);
     const int height = DialogUnitsToPixelsY(resource.height, points);

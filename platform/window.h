@@ -116,7 +116,7 @@ using HDC = DeviceContextObject*;
 
 class WindowObject {
   public:
-    explicit WindowObject(WNDPROC procedure = nullptr) : procedure(procedure) {}
+    explicit WindowObject(WNDPROC windowProc = nullptr) : procedure(windowProc) {}
     virtual ~WindowObject() = default;
     WindowObject(const WindowObject&) = delete;
     WindowObject& operator=(const WindowObject&) = delete;

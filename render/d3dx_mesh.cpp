@@ -47,8 +47,8 @@ ID3DXBuffer* CreateMaterialBuffer(const std::vector<MeshMaterial>& materials) {
     return buffer;
 }
 
-ID3DXMesh::ID3DXMesh(IDirect3DDevice9* device, CpuMesh mesh)
-    : mesh(std::move(mesh)), device(device) {
+ID3DXMesh::ID3DXMesh(IDirect3DDevice9* drawingDevice, CpuMesh loaded)
+    : mesh(std::move(loaded)), device(drawingDevice) {
     if (device) device->AddRef();
 }
 

@@ -65,7 +65,7 @@ class ID3DXMesh {
     const TriangleGrid& Grid();
 
   private:
-    ID3DXMesh(IDirect3DDevice9* device, CpuMesh mesh);
+    ID3DXMesh(IDirect3DDevice9* drawingDevice, CpuMesh loaded);
     ~ID3DXMesh();
 
     CpuMesh mesh;

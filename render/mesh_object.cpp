@@ -72,8 +72,8 @@ MeshObject::MeshObject() {
     D3DXMatrixIdentity(&world);
 }
 
-MeshObject::MeshObject(const char* fileName, IDirect3DDevice9* device) : MeshObject() {
-    Load(fileName, device);
+MeshObject::MeshObject(const char* fileName, IDirect3DDevice9* drawingDevice) : MeshObject() {
+    Load(fileName, drawingDevice);
 }
 
 MeshObject::~MeshObject() {

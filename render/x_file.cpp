@@ -71,8 +71,8 @@ enum : uint16_t {
 
 class TokenReader {
   public:
-    TokenReader(const uint8_t* data, size_t size, bool binary, bool doubles)
-        : data(data), size(size), binary(binary), doubles(doubles) {}
+    TokenReader(const uint8_t* bytes, size_t byteCount, bool isBinary, bool hasDoubles)
+        : data(bytes), size(byteCount), binary(isBinary), doubles(hasDoubles) {}
 
     Token Next() {
         if (peeked) {
@@ -319,7 +319,7 @@ MeshMaterial WhiteMaterial() {
 
 class Parser {
   public:
-    explicit Parser(TokenReader& tokens) : tokens(tokens) {}
+    explicit Parser(TokenReader& reader) : tokens(reader) {}
 
     bool ParseFile() {
         for (;;) {

@@ -174,7 +174,7 @@ TEST(CircuitLine, IsOneClosedLapOfTheRightLength) {
     // Closed: the last point leads back to the first like any other step.
     const GroundPoint& last = line.back();
     EXPECT_LT(std::hypot(line.front().x - last.x, line.front().z - last.z),
-              2 * length / line.size());
+              2 * length / static_cast<double>(line.size()));
 }
 
 TEST(CircuitLine, HasNoBendTighterThanARadiusOfForty) {
@@ -199,7 +199,7 @@ TEST(CircuitLine, NeverComesBackCloseToItself) {
     // others, so the road never touches or crosses itself.
     std::vector<GroundPoint> line = ReadCircuitLine();
     ASSERT_GT(line.size(), 100u);
-    double step = LapLength(line) / line.size();
+    double step = LapLength(line) / static_cast<double>(line.size());
     size_t neighbours = static_cast<size_t>(80 / step);
     for (size_t i = 0; i < line.size(); i += 2) {
         for (size_t j = i + 1; j < line.size(); j += 2) {

@@ -81,7 +81,7 @@ TEST(Sounds, EngineIsAuthoredAt8000AndLoopsWithoutAClick) {
         largest = std::max(largest, std::abs(s.values[i] - s.values[i - 1]));
     EXPECT_LE(std::abs(s.values.front() - s.values.back()), largest);
     double mean = 0;
-    for (double v : s.values) mean += v / s.values.size();
+    for (double v : s.values) mean += v / static_cast<double>(s.values.size());
     EXPECT_NEAR(mean, 0.0, 0.01);
 }
 

@@ -13,7 +13,7 @@ namespace {
 // pointers.
 class FakeGlContext final : public GlContext {
   public:
-    explicit FakeGlContext(int dotsPerInch = 96) : dotsPerInch(dotsPerInch) {}
+    explicit FakeGlContext(int reportedDotsPerInch = 96) : dotsPerInch(reportedDotsPerInch) {}
     bool MakeCurrent() override { return true; }
     bool IsCurrent() const override { return true; }
     void GetDrawableSize(int& width, int& height) const override { width = height = 1; }
