@@ -8,7 +8,7 @@
 #include "platform/d3d9.h"
 #include "render/cpu_mesh.h"
 #include "render/d3dx_math.h"
-#include "render/ray_test.h"
+#include "render/triangle_grid.h"
 
 constexpr DWORD D3DXMESH_SYSTEMMEM = 0x110;
 

@@ -1,4 +1,4 @@
-#include "render/ray_test.h"
+#include "render/triangle_grid.h"
 
 #include <algorithm>
 #include <cmath>
