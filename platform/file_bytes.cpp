@@ -10,16 +10,16 @@ namespace {
 
 class FileDescriptor {
   public:
-    explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
+    explicit FileDescriptor(int opened) : descriptor(opened) {}
     ~FileDescriptor() {
-        if (descriptor_ >= 0) close(descriptor_);
+        if (descriptor >= 0) close(descriptor);
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return descriptor_; }
+    int get() const { return descriptor; }
 
   private:
-    int descriptor_;
+    int descriptor;
 };
 
 }  // namespace

@@ -160,8 +160,8 @@ HRESULT CreateTextFont(const char* faceName, INT height, UINT weight, BOOL itali
     FcPatternGetMatrix(match.get(), FC_MATRIX, 0, &slant);
 
     std::unique_ptr<TextFont> opened(new TextFont());
-    opened->resources_ = std::make_unique<FontFaceResources>();
-    FontFaceResources& resources = *opened->resources_;
+    opened->faceResources = std::make_unique<FontFaceResources>();
+    FontFaceResources& resources = *opened->faceResources;
     if (FT_Init_FreeType(&resources.library) != 0) return E_FAIL;
     if (FT_New_Face(resources.library, reinterpret_cast<const char*>(file), index,
                     &resources.face) != 0 ||
@@ -196,27 +196,27 @@ HRESULT CreateTextFont(const char* faceName, INT height, UINT weight, BOOL itali
         FT_Set_Transform(face, &matrix, nullptr);
     }
 
-    opened->familyName_ = face->family_name ? face->family_name : "";
-    opened->styleName_ = face->style_name ? face->style_name : "";
-    opened->filePath_ = reinterpret_cast<const char*>(file);
-    opened->ascent_ = ScaleRounded(ascentUnits, pixelsPerEm, unitsPerEm);
-    opened->lineHeight_ = opened->ascent_ + ScaleRounded(descentUnits, pixelsPerEm, unitsPerEm);
-    opened->embolden_ = embolden == FcTrue;
+    opened->familyName = face->family_name ? face->family_name : "";
+    opened->styleName = face->style_name ? face->style_name : "";
+    opened->filePath = reinterpret_cast<const char*>(file);
+    opened->ascent = ScaleRounded(ascentUnits, pixelsPerEm, unitsPerEm);
+    opened->lineHeight = opened->ascent + ScaleRounded(descentUnits, pixelsPerEm, unitsPerEm);
+    opened->emboldened = embolden == FcTrue;
     font = std::move(opened);
     return S_OK;
 }
 
 const TextFont::Glyph& TextFont::GlyphFor(uint8_t character) {
-    std::unique_ptr<Glyph>& cached = glyphs_[character];
+    std::unique_ptr<Glyph>& cached = glyphCache[character];
     if (cached) return *cached;
     cached = std::make_unique<Glyph>();
     // Control characters, line breaks among them, neither draw nor advance.
     if (character < 0x20 || character == 0x7F) return *cached;
 
-    const FT_Face face = resources_->face;
+    const FT_Face face = faceResources->face;
     const FT_UInt index = FT_Get_Char_Index(face, CodePointOf(character));
     if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) return *cached;
-    if (embolden_) FT_GlyphSlot_Embolden(face->glyph);
+    if (emboldened) FT_GlyphSlot_Embolden(face->glyph);
     const FT_GlyphSlot slot = face->glyph;
     cached->advance = static_cast<LONG>((slot->advance.x + 32) >> 6);
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return *cached;
