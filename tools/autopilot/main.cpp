@@ -3,8 +3,11 @@
 // surfaceless EGL context) with a clock of its own at 60 frames a second, and
 // moves the mouse each frame to follow the circuit. It drives one race from
 // the first click to its end and prints the two lines the picture shows.
+// With --audio it also records what the mixer played, to the end of the
+// finishing tune, and prints its level.
 //
 //   kestrune-autopilot [--night] [--shot FRAME FILE.png]... [--splash FILE.png]
+//                      [--audio FILE.wav]
 //
 // Exit code 0 when the race was finished, 1 when it ended otherwise.
 #include <cmath>
@@ -29,6 +32,7 @@
 #include "shell/media_path.h"
 #include "shell/options.h"
 #include "sound/game_sounds.h"
+#include "sound_recording.h"
 #include "steering.h"
 
 namespace {
@@ -37,6 +41,8 @@ constexpr int viewWidthPixels = 640;
 constexpr int viewHeightPixels = 480;
 // Ten minutes of racing at 60 frames a second is far more than five laps.
 constexpr long frameLimit = 60L * 600;
+// Long enough for the finishing tune to play out after the race.
+constexpr DWORD tuneLimitMilliseconds = 60000;
 
 DWORD clockMilliseconds = 1000000;
 long frameNumber = 0;
@@ -97,6 +103,7 @@ std::vector<CircuitPoint> PresentRobots() {
 int main(int argc, char** argv) {
     std::vector<Shot> shots;
     std::string splashPath;
+    std::string audioPath;
     bool night = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -107,10 +114,12 @@ int main(int argc, char** argv) {
             i += 2;
         } else if (argument == "--splash" && i + 1 < argc) {
             splashPath = argv[++i];
+        } else if (argument == "--audio" && i + 1 < argc) {
+            audioPath = argv[++i];
         } else {
             std::fprintf(stderr,
                          "usage: kestrune-autopilot [--night] [--shot FRAME FILE.png]... "
-                         "[--splash FILE.png]\n");
+                         "[--splash FILE.png] [--audio FILE.wav]\n");
             return 2;
         }
     }
@@ -137,6 +146,11 @@ int main(int argc, char** argv) {
     LoadTrackMap(MediaPath("trackmap16.bmp").c_str());
     soundDevice = CreateSoundDevice(context->Window());
     LoadGameSounds();
+    SoundRecording recording;
+    if (!audioPath.empty() && (!SoundReady() || !recording.Start(soundDevice->directSound))) {
+        std::fprintf(stderr, "kestrune-autopilot: no sound device to record\n");
+        return 2;
+    }
     score = -1;
     UpdateScoreText();
     ConnectGame();
@@ -156,7 +170,9 @@ int main(int argc, char** argv) {
     bool clicked = false;
     bool ended = false;
     for (frameNumber = 1; frameNumber <= frameLimit && !ended; ++frameNumber) {
+        const DWORD before = clockMilliseconds;
         AdvanceClock();
+        recording.Advance(clockMilliseconds - before);
         if (phase == Waiting && !clicked && frameNumber > 2) {
             // The click that starts the race clock.
             lastTickTime = static_cast<float>(ClockSeconds());
@@ -185,6 +201,17 @@ int main(int argc, char** argv) {
     std::printf("frames: %ld, laps: %d, hits: %d, message boxes: %d\n", frameNumber - 1, lapCount,
                 damageLevel, messageBoxes);
     const bool finished = std::strcmp(messageText, "You made it 5 laps!") == 0;
+    if (!audioPath.empty()) {
+        // The player waiting for the next race hears the tune out over the engine.
+        for (DWORD played = 0; IsPlaying(musicSound) && played < tuneLimitMilliseconds;
+             played += 100) {
+            recording.Advance(100);
+        }
+        std::printf("%s\n", recording.Summary().c_str());
+        if (!recording.Write(audioPath)) {
+            std::fprintf(stderr, "kestrune-autopilot: cannot write %s\n", audioPath.c_str());
+        }
+    }
 
     ReleaseDevice();
     ReleaseGameSounds();

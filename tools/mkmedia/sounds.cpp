@@ -18,6 +18,8 @@ constexpr double twoPi = 2 * std::numbers::pi;
 
 // Zone cues: short bell figures, each its own shape, so a player learns where
 // on the lap they are by ear. Zone 0's cue, the lap chime, is the brightest.
+// They ring above the engine's band, and held up by the limiter, they stand
+// clear of it without a louder peak.
 Sound ZoneCue(int zone) {
     struct Note {
         double start;
@@ -25,55 +27,86 @@ Sound ZoneCue(int zone) {
         double length;
     };
     static const std::vector<Note> figures[6] = {
-        {{0.0, 84, 0.3}, {0.07, 88, 0.3}, {0.14, 91, 0.3}, {0.21, 96, 0.45}},  // C E G C: lap
-        {{0.0, 79, 0.25}, {0.09, 84, 0.3}},                                    // G C
-        {{0.0, 81, 0.25}, {0.09, 88, 0.3}},                                    // A E
-        {{0.0, 84, 0.16}, {0.1, 84, 0.28}},                                    // C C
-        {{0.0, 88, 0.25}, {0.09, 83, 0.3}},                                    // E B
-        {{0.0, 86, 0.2}, {0.08, 90, 0.2}, {0.16, 93, 0.3}},                    // D F# A
+        {{0.0, 84, 0.08}, {0.07, 88, 0.08}, {0.14, 91, 0.08}, {0.21, 96, 0.27}},  // C E G C: lap
+        {{0.0, 79, 0.12}, {0.11, 84, 0.22}},                                      // G C
+        {{0.0, 81, 0.12}, {0.11, 88, 0.22}},                                      // A E
+        {{0.0, 84, 0.08}, {0.11, 84, 0.22}},                                      // C C
+        {{0.0, 88, 0.12}, {0.11, 83, 0.22}},                                      // E B
+        {{0.0, 86, 0.09}, {0.08, 90, 0.09}, {0.16, 93, 0.2}},                     // D F# A
     };
-    Sound sound(22050, 0.7);
+    double end = 0;
+    for (const Note& n : figures[zone]) end = std::max(end, n.start + n.length);
+    Sound sound(8000, end);
     for (const Note& n : figures[zone])
         AddBell(sound, n.start, NoteFrequency(n.note), n.length, 0.5);
+    LimitPeaks(sound, 0.25, 0.002, 0.08);
+    // The limiter holds the last ring up.
+    FadeOut(sound, 0.08);
     return sound;
 }
 
-// Engine loop, authored at 8000 samples per second: the game plays it at
-// 8000 Hz at rest and raises the rate with speed. Half a second holds exactly
-// twenty firing strokes and whole periods of every tone, and the noise is
-// filtered round the loop, so the end meets the start without a click.
+// Engine loop, authored at the game's own 8000 samples per second: the game
+// plays it at 8000 Hz at rest and raises the rate with speed. What lets a
+// player hear that rise on small speakers is the upper harmonics of the
+// firing, so each stroke rings the exhaust's resonances between 300 Hz and
+// 1.6 kHz, and the low firing itself is kept faint. Half a second holds
+// exactly 25 strokes and every filter runs round the loop, so the end leads
+// into the start without a click.
 Sound EngineLoop() {
-    const int rate = 8000, length = 4000, stroke = 200;  // 40 strokes per second
+    const int rate = 8000, length = 4000, stroke = 160;  // 50 strokes per second
     Sound sound(rate, double(length) / rate);
     RandomStream random(801);
+    // The firing: a short pulse per stroke, each a little different in
+    // strength and timing, as a real engine's are.
+    std::vector<double> firing(length);
     for (int p = 0; p < length / stroke; ++p) {
-        double strength = 0.75 + 0.4 * random.Unit();
-        int start = p * stroke + static_cast<int>(random.Range(-3, 3));
-        for (int n = 0; n < 3 * stroke; ++n) {
-            double t = double(n) / rate;
-            // A fast but smooth rise: an instant one would click forty times a second.
-            double pop = (1 - std::exp(-t * 1500)) * std::exp(-t * 55) *
-                         (std::sin(twoPi * 170 * t) + 0.5 * std::sin(twoPi * 395 * t + 1.0) +
-                          0.2 * std::sin(twoPi * 880 * t + 2.0));
-            sound.samples[((start + n) % length + length) % length] += strength * pop;
+        double strength = random.Range(0.75, 1.2);
+        int start = p * stroke + static_cast<int>(random.Range(-4, 4));
+        for (int n = 0; n < 8; ++n) {
+            double shape = 0.5 - 0.5 * std::cos(twoPi * n / 8);
+            firing[((start + n) % length + length) % length] += strength * shape;
         }
     }
+    // Exhaust noise, louder just after each stroke.
+    std::vector<double> noise(length);
+    for (int n = 0; n < length; ++n) {
+        double sinceStroke = double(n % stroke) / stroke;
+        noise[n] = random.Range(-1, 1) * (0.25 + std::exp(-sinceStroke * 6));
+    }
+    struct Resonance {
+        double frequency, bandwidth, firingGain, noiseGain;
+    };
+    const Resonance resonances[] = {
+        {310, 55, 0.8, 0.02}, {720, 75, 1.4, 0.03}, {1150, 100, 1.2, 0.04}, {1600, 130, 0.9, 0.05}};
+    for (const Resonance& r : resonances) {
+        double radius = std::exp(-std::numbers::pi * r.bandwidth / rate);
+        double a1 = 2 * radius * std::cos(twoPi * r.frequency / rate), a2 = -radius * radius;
+        // A band-pass with zeros at 0 Hz and 4 kHz: the firing's lows stay out.
+        double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+        // Twice round the loop, keeping the second pass, whose state already wraps.
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int n = 0; n < length; ++n) {
+                double input = r.firingGain * firing[n] + r.noiseGain * noise[n];
+                double y = (1 - radius * radius) / 2 * (input - x2) + a1 * y1 + a2 * y2;
+                x2 = x1;
+                x1 = input;
+                y2 = y1;
+                y1 = y;
+                if (pass == 1) sound.samples[n] += y;
+            }
+        }
+    }
+    double power = 0;
+    for (double value : sound.samples) power += value * value / length;
+    // The firing's own low notes, faint: body, not boom.
     for (int n = 0; n < length; ++n) {
         double t = double(n) / rate;
-        sound.samples[n] += 0.55 * std::sin(twoPi * 40 * t) + 0.3 * std::sin(twoPi * 80 * t + 0.6) +
-                            0.12 * std::sin(twoPi * 120 * t + 1.3);
+        sound.samples[n] = sound.samples[n] / std::sqrt(power) + 0.2 * std::sin(twoPi * 50 * t) +
+                           0.15 * std::sin(twoPi * 100 * t + 0.7);
     }
-    // Exhaust hiss: noise low-passed round the loop twice, keeping the second
-    // pass, whose filter state already wraps.
-    std::vector<double> noise(length);
-    for (double& value : noise) value = random.Range(-1, 1);
-    double state = 0;
-    for (int pass = 0; pass < 2; ++pass) {
-        for (int n = 0; n < length; ++n) {
-            state += 0.18 * (noise[n] - state);
-            if (pass == 1) sound.samples[n] += 0.35 * state;
-        }
-    }
+    // Saturation rounds the strokes' peaks off, so the engine is loud for its
+    // peak and leaves the other sounds room above it.
+    for (double& value : sound.samples) value = std::tanh(2.0 * value);
     double mean = 0;
     for (double value : sound.samples) mean += value / length;
     for (double& value : sound.samples) value -= mean;
@@ -81,13 +114,14 @@ Sound EngineLoop() {
 }
 
 Sound Crash() {
-    Sound sound(22050, 1.2);
+    Sound sound(8000, 1.2);
     RandomStream random(901);
+    const double crunchStep = LowPassStep(870, sound.rate);
     double low = 0;
     for (size_t i = 0; i < sound.samples.size(); ++i) {
         double t = double(i) / sound.rate;
         double thump = std::sin(twoPi * (75 - 25 * t) * t) * std::exp(-t * 11);
-        low += 0.22 * (random.Range(-1, 1) - low);
+        low += crunchStep * (random.Range(-1, 1) - low);
         double crunch = low * std::exp(-t * 4.5) * 1.6;
         double metal = 0;
         const double partials[][2] = {{523, 4.0}, {1187, 5.5}, {1649, 7.0}, {2311, 9.0}};
@@ -105,13 +139,16 @@ Sound Crash() {
             sound.samples[first + n] += 0.25 * std::exp(-t * 90) * std::sin(twoPi * pitch * t);
         }
     }
+    // Driven hard, as a real impact overloads the ear: loud for its peak.
+    for (double& value : sound.samples) value = std::tanh(1.5 * value);
+    LimitPeaks(sound, 0.6, 0.002, 0.15);
     return sound;
 }
 
 // The robot's call, "Grelmash!": a buzzing voice through moving formants,
 // ring-modulated and given a short metallic echo.
 Sound RobotCall() {
-    Sound sound(22050, 1.05);
+    Sound sound(8000, 1.05);
     struct Segment {
         double from, to;
         double pitch;       // Hz at the segment's start
@@ -158,14 +195,16 @@ Sound RobotCall() {
     double phase = 0;
     double y1[3] = {0, 0, 0}, y2[3] = {0, 0, 0};
     double hissLow = 0, hissHigh = 0;
+    const double hissTop = LowPassStep(2800, sound.rate), hissBottom = LowPassStep(450, sound.rate);
     std::vector<double> dry(sound.samples.size());
     for (size_t i = 0; i < dry.size(); ++i) {
         double t = double(i) / sound.rate;
         Segment s = at(t);
         phase += s.pitch / sound.rate;
-        // Band-limited buzz: harmonics up to 4 kHz.
+        // Band-limited buzz: harmonics up to what the rate holds.
         double buzz = 0;
-        for (int k = 1; k * s.pitch < 4000; ++k) buzz += std::sin(twoPi * k * phase) / k;
+        for (int k = 1; k * s.pitch < 0.45 * sound.rate; ++k)
+            buzz += std::sin(twoPi * k * phase) / k;
         double growl = 1 - s.growl * 0.5 * (1 + std::sin(twoPi * 28 * t));
         double source = buzz * s.voice * growl;
         double formants[3] = {s.f1, s.f2, s.f3};
@@ -181,8 +220,8 @@ Sound RobotCall() {
         }
         // "sh": noise with its lows and highs trimmed.
         double noise = random.Range(-1, 1);
-        hissLow += 0.55 * (noise - hissLow);
-        hissHigh += 0.12 * (hissLow - hissHigh);
+        hissLow += hissTop * (noise - hissLow);
+        hissHigh += hissBottom * (hissLow - hissHigh);
         double hiss = (hissLow - hissHigh) * s.hiss * 0.5 * std::min(1.0, (1.0 - t) * 8);
         double robot = voiced * (0.6 + 0.4 * std::sin(twoPi * 70 * t));
         double fade = std::min(1.0, t * 80) * std::min(1.0, (sound.Seconds() - t) * 30);
@@ -192,18 +231,47 @@ Sound RobotCall() {
     for (size_t i = 0; i < dry.size(); ++i) {
         sound.samples[i] = dry[i] + (i >= delay ? 0.35 * sound.samples[i - delay] : 0.0);
     }
+    // Its lowest buzz, which small speakers do not play, would only take
+    // headroom: two gentle high-passes take it out.
+    const double step = LowPassStep(220, sound.rate);
+    for (int pass = 0; pass < 2; ++pass) {
+        double low = 0;
+        for (double& value : sound.samples) {
+            low += step * (value - low);
+            value -= low;
+        }
+    }
+    // A growl of overdrive makes it a creature's, and holds its peaks down.
+    double loudest = 0;
+    for (double value : sound.samples) loudest = std::max(loudest, std::abs(value));
+    for (double& value : sound.samples) value = std::tanh(3 * value / loudest);
+    LimitPeaks(sound, 0.6, 0.003, 0.1);
+    FadeOut(sound, 0.06);  // the echo of the "sh" and the limiter's lift
     return sound;
 }
 
 }  // namespace
 
+// The peak of each sound, as a share of full scale. The game plays every
+// sound at full volume into one 8-bit mix, and the loudest set that can sound
+// at once (the engine, a zone cue, the crash, the robot and the tune) may
+// meet peak on peak: their peaks add up to less than full scale, so the mix
+// never clips. Within that, the engine is as loud as its steady hum needs,
+// and the cues and the crash, which must be heard over it, get the most.
+constexpr double enginePeak = 0.19;
+constexpr double cuePeak = 0.24;
+constexpr double crashPeak = 0.23;
+constexpr double robotPeak = 0.11;
+constexpr double tunePeak = 0.18;
+static_assert(enginePeak + cuePeak + crashPeak + robotPeak + tunePeak < 0.97);
+
 bool WriteSounds(const std::string& folder) {
     for (int zone = 0; zone < 6; ++zone) {
         std::string name = folder + "/turn" + std::to_string(zone + 1) + ".wav";
-        if (!WriteWave(name, ZoneCue(zone), 0.6)) return false;
+        if (!WriteWave(name, ZoneCue(zone), cuePeak)) return false;
     }
-    return WriteWave(folder + "/eng1.wav", EngineLoop(), 0.5) &&
-           WriteWave(folder + "/crash.wav", Crash(), 0.8) &&
-           WriteWave(folder + "/grelmash.wav", RobotCall(), 0.75) &&
-           WriteWave(folder + "/tarvik.wav", VictoryTune(), 0.7);
+    return WriteWave(folder + "/eng1.wav", EngineLoop(), enginePeak) &&
+           WriteWave(folder + "/crash.wav", Crash(), crashPeak) &&
+           WriteWave(folder + "/grelmash.wav", RobotCall(), robotPeak) &&
+           WriteWave(folder + "/tarvik.wav", VictoryTune(), tunePeak);
 }

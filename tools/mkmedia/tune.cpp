@@ -60,19 +60,20 @@ void AddKick(Sound& sound, double start) {
          n < static_cast<size_t>(0.25 * sound.rate) && first + n < sound.samples.size(); ++n) {
         double t = double(n) / sound.rate;
         double pitch = 50 + 90 * std::exp(-t * 30);
-        sound.samples[first + n] += 0.9 * std::sin(twoPi * pitch * t) * std::exp(-t * 14);
+        sound.samples[first + n] += 0.5 * std::sin(twoPi * pitch * t) * std::exp(-t * 14);
     }
 }
 
 void AddNoiseHit(Sound& sound, double start, double length, double level, double brightness,
                  RandomStream& random) {
     size_t first = static_cast<size_t>(start * sound.rate);
+    const double step = LowPassStep(1250, sound.rate);
     double low = 0;
     for (size_t n = 0;
          n < static_cast<size_t>(length * sound.rate) && first + n < sound.samples.size(); ++n) {
         double t = double(n) / sound.rate;
         double noise = random.Range(-1, 1);
-        low += 0.3 * (noise - low);
+        low += step * (noise - low);
         // Bright hits keep what the low-pass took out; dull ones keep the low-pass.
         double tone = brightness * (noise - low) + (1 - brightness) * low;
         sound.samples[first + n] += level * tone * std::exp(-t * 6.0 / length);
@@ -83,7 +84,7 @@ void AddNoiseHit(Sound& sound, double start, double length, double level, double
 
 Sound VictoryTune() {
     const int bars = 11;
-    Sound sound(22050, bars * 4 * beat + 1.2);
+    Sound sound(8000, bars * 4 * beat + 1.2);
     RandomStream random(1101);
     for (const Note& n : Melody()) {
         AddLead(sound, n.beat * beat, NoteFrequency(n.note), n.length * beat * 0.95, 0.22);
@@ -102,12 +103,12 @@ Sound VictoryTune() {
         }
         // Bass: root and octave in eighths, the last bar one long note.
         if (last) {
-            AddSoft(sound, barStart, NoteFrequency(root - 12), 4 * beat + 1.0, 0.35, 0.01, 0.6);
+            AddSoft(sound, barStart, NoteFrequency(root - 12), 4 * beat + 1.0, 0.2, 0.01, 0.6);
         } else {
             for (int eighth = 0; eighth < 8; ++eighth) {
                 int note = (eighth % 2 == 0) ? root - 12 : root;
                 AddSoft(sound, barStart + eighth * beat / 2, NoteFrequency(note), beat / 2 * 0.8,
-                        0.3, 0.005, 0.04);
+                        0.18, 0.005, 0.04);
             }
         }
         // Drums: kick on 1 and 3, snare on 2 and 4, hats on the eighths.
@@ -121,5 +122,8 @@ Sound VictoryTune() {
         }
         if (last) AddNoiseHit(sound, barStart, 1.6, 0.22, 0.8, random);  // closing cymbal
     }
+    // Mastered as records are: the drums' peaks held down, so the tune carries
+    // over the engine on a small share of the mix's headroom.
+    LimitPeaks(sound, 0.35, 0.003, 0.12);
     return sound;
 }

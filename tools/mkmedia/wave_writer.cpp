@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "image_files.h"
 
@@ -76,18 +77,21 @@ double NoteFrequency(int note) {
 
 void AddBell(Sound& sound, double start, double frequency, double length, double level) {
     const double twoPi = 2 * std::numbers::pi;
+    const double highest = 0.45 * sound.rate;
+    const double second = 2 * frequency < highest ? 0.3 : 0.0;
+    const double third = 3 * frequency < highest ? 0.12 : 0.0;
     AddVoice(sound, start, length, [&](double t) {
-        double envelope = Envelope(t, length, 0.004, 0.02) * std::exp(-t * 6.0 / length);
+        double envelope = Envelope(t, length, 0.004, 0.02) * std::exp(-t * 2.5 / length);
         double tone = std::sin(twoPi * frequency * t) +
-                      0.3 * std::sin(twoPi * 2 * frequency * t) * std::exp(-t * 12) +
-                      0.12 * std::sin(twoPi * 3 * frequency * t) * std::exp(-t * 20);
+                      second * std::sin(twoPi * 2 * frequency * t) * std::exp(-t * 12) +
+                      third * std::sin(twoPi * 3 * frequency * t) * std::exp(-t * 20);
         return level * envelope * tone;
     });
 }
 
 void AddLead(Sound& sound, double start, double frequency, double length, double level) {
     const double twoPi = 2 * std::numbers::pi;
-    int harmonics = std::max(1, static_cast<int>(sound.rate / 3.0 / frequency));
+    int harmonics = std::max(1, static_cast<int>(0.45 * sound.rate / frequency));
     AddVoice(sound, start, length, [&](double t) {
         double envelope = Envelope(t, length, 0.01, std::min(0.06, length / 3)) *
                           (0.75 + 0.25 * std::exp(-t * 8));
@@ -111,4 +115,34 @@ void AddSoft(Sound& sound, double start, double frequency, double length, double
             value += std::sin(twoPi * k * frequency * t) / (k * k);
         return level * envelope * value;
     });
+}
+
+double LowPassStep(double cutoff, int rate) {
+    return 1 - std::exp(-2 * std::numbers::pi * cutoff / rate);
+}
+
+void LimitPeaks(Sound& sound, double ceiling, double attack, double release) {
+    std::vector<double>& samples = sound.samples;
+    double loudest = 0;
+    for (double s : samples) loudest = std::max(loudest, std::abs(s));
+    if (loudest == 0 || samples.empty()) return;
+    const double limit = ceiling * loudest;
+    // The gain each sample needs, lowered ahead of every peak by the attack
+    // ramp and held down after it by the release. Each pass only lowers the
+    // gain, so no sample ends above the limit.
+    std::vector<double> gain(samples.size());
+    for (size_t i = 0; i < samples.size(); ++i)
+        gain[i] = std::min(1.0, limit / std::max(std::abs(samples[i]), 1e-12));
+    const double fall = 1.0 / std::max(1.0, attack * sound.rate);
+    for (size_t i = samples.size() - 1; i-- > 0;) gain[i] = std::min(gain[i], gain[i + 1] + fall);
+    const double rise = 1 - std::exp(-1.0 / std::max(1.0, release * sound.rate));
+    for (size_t i = 1; i < samples.size(); ++i)
+        gain[i] = std::min(gain[i], gain[i - 1] + (1 - gain[i - 1]) * rise);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] *= gain[i];
+}
+
+void FadeOut(Sound& sound, double seconds) {
+    const size_t count = std::min(sound.samples.size(), static_cast<size_t>(seconds * sound.rate));
+    for (size_t i = 0; i < count; ++i)
+        sound.samples[sound.samples.size() - 1 - i] *= double(i) / double(count);
 }
