@@ -1,5 +1,6 @@
 #include "drive/car.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "drive/obstacles.h"
@@ -48,6 +49,15 @@ int32_t EnginePitch(float dx, float dz, float dt) {
     return engineBasePitch + static_cast<int32_t>(rise);  // truncates towards zero
 }
 
+// The step along one axis that keeps a coordinate within the world's edge. A
+// car already beyond it (only a test can put it there) is not pushed further.
+float HeldInsideTheWorld(float at, float step) {
+    const float to = at + step;
+    if (to > worldEdge && step > 0.0f) return std::max(worldEdge - at, 0.0f);
+    if (to < -worldEdge && step < 0.0f) return std::min(-worldEdge - at, 0.0f);
+    return step;
+}
+
 void UpdateHeadlight() {
     if (!GameOptions.lightsOn) return;
     // The light rides at the camera; colours and attenuation stay as the
@@ -68,6 +78,9 @@ void ResetRace() {
     lastTickTime = static_cast<float>(ClockSeconds());
     // No ride height yet: the first waiting frame lifts the car onto it.
     carObject->position = {startX, TrackHeight(startX, startZ), startZ};
+    // Every race starts as the first one does, facing up the start straight,
+    // not wherever the last race left the car (sideways after a wreck).
+    carObject->rotation.y = 0.0f;
     PlaceObstacles();
     // A running engine is left alone: after a finished race it keeps the last
     // racing frame's pitch until the next racing frame.
@@ -104,6 +117,12 @@ void DriveCar() {
         dx *= offRoadFactor;
         dz *= offRoadFactor;
     }
+
+    // The map, and the world drawn, end at its edge: the car stops there as
+    // at a wall, each axis on its own so that it can slide along it, turn and
+    // drive back.
+    dx = HeldInsideTheWorld(car.x, dx);
+    dz = HeldInsideTheWorld(car.z, dz);
 
     // Not gated on the sound device: a missing clip is simply skipped.
     SetFrequency(engineSound, EnginePitch(dx, dz, dt));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/sound_mixer.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -115,8 +116,11 @@ class SoundOutput {
         voices.erase(std::remove(voices.begin(), voices.end(), voice), voices.end());
     }
 
+    // As DirectSound does for the window of the cooperative level, the
+    // program's sounds are muted while it does not have the focus; they play
+    // on meanwhile, unheard.
     void Mix(uint8_t* output, size_t frames) {
-        MixVoices(voices.data(), voices.size(), layout, output, frames);
+        MixVoices(voices.data(), voices.size(), layout, output, frames, ProgramIsActive());
     }
 
   private:
@@ -452,6 +456,7 @@ class DirectSound final : public IDirectSound8 {
         voice->layout = layout;
         voice->frameCount = bytes / layout.FrameBytes();
         voice->frequency = layout.samplesPerSecond;
+        voice->globalFocus = (description->dwFlags & DSBCAPS_GLOBALFOCUS) != 0;
         *buffer = new (std::nothrow)
             SecondaryBuffer(output, description->dwFlags, layout.samplesPerSecond, voice);
         return *buffer ? DS_OK : DSERR_OUTOFMEMORY;

@@ -805,6 +805,7 @@ bool UseFltkDesktop() {
     SetShellOpener(OpenWithDesktop);
     SetCursorSource(ReadCursor);
     SetEventPump(&fltkPump);
+    WatchProgramFocus();
     return true;
 }
 

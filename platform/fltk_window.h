@@ -12,6 +12,10 @@
 // Returns whether the display was opened.
 bool UseFltkDesktop();
 
+// Keeps ProgramIsActive (window.h) up to date from the X server's focus
+// (fltk_focus.cpp); the desktop starts it.
+void WatchProgramFocus();
+
 // The dialog runner the desktop installs (fltk_dialog.cpp).
 INT_PTR RunFltkDialog(HINSTANCE instance, const DialogResource& dialog, HWND owner,
                       DLGPROC procedure, LPARAM parameter);

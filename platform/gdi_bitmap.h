@@ -17,8 +17,9 @@ constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
 // a 6-bit g6 becomes g6 * 4 + g6 / 16). Wider channels keep their top 8 bits.
 uint8_t WidenChannel(uint32_t value, uint32_t bits);
 
-// The one BMP decoder of the program: 1/4/8-bit palettes, 16-bit 5-5-5 and
-// bit fields, 24-bit, 32-bit with or without an alpha mask, either row order.
+// The one BMP decoder of the program: 1/4/8-bit palettes (4 and 8 also
+// run-length compressed, RLE4 and RLE8), 16-bit 5-5-5 and bit fields, 24-bit,
+// 32-bit with or without an alpha mask, either row order.
 // Channels narrower than 8 bits are widened with WidenChannel, which is what
 // GetPixel on Windows reports for a 16-bit bitmap. `rgba` gets width * height * 4 bytes, rows from
 // the top; alpha is 255 unless the file has an alpha mask. On failure the outputs are untouched.

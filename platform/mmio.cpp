@@ -1,6 +1,5 @@
 #include "platform/mmio.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,8 @@
 #include <limits>
 #include <new>
 #include <vector>
+
+#include "platform/file_bytes.h"
 
 namespace {
 
@@ -128,7 +129,7 @@ HMMIO mmioOpenA(const char* path, MMIOINFO* info, DWORD flags) {
     HMMIO handle = new (std::nothrow) MmioFile;
     if (!handle) return fail(MMIOERR_OUTOFMEMORY);
     if (path) {
-        handle->descriptor = ::open(path, O_RDONLY | O_CLOEXEC);
+        handle->descriptor = OpenDataFile(path);
         if (handle->descriptor < 0) {
             delete handle;
             return fail(MMIOERR_FILENOTFOUND);

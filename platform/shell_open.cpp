@@ -1,8 +1,12 @@
 #include "platform/shell_open.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstring>
 #include <string>
+
+#include "platform/file_bytes.h"
 
 namespace {
 
@@ -29,7 +33,16 @@ HINSTANCE_RESULT ShellExecuteA(HWND, const char* operation, const char* file, co
     if (file == nullptr || (operation != nullptr && std::strcmp(operation, "open") != 0)) {
         return 2;  // ERROR_FILE_NOT_FOUND
     }
-    return currentOpener(file) ? 42 : 2;
+    std::string target = file;
+    if (!HasScheme(target)) {
+        // A page is found as a data file is; one that is there but is no
+        // regular file (a named pipe) would hold the browser that opens it.
+        const std::string found = FindDataFile(file);
+        struct stat status {};
+        if (found.empty() && stat(file, &status) == 0) return 2;
+        if (!found.empty()) target = found;
+    }
+    return currentOpener(target.c_str()) ? 42 : 2;
 }
 
 ShellOpener SetShellOpener(ShellOpener opener) {

@@ -20,8 +20,8 @@ float SampleAt(const uint8_t* frame, uint16_t bitsPerSample, uint16_t channel) {
 
 // Adds one voice to the block's sums (interleaved by output channel) and
 // moves it on.
-void MixVoice(SoundVoice& voice, uint32_t outputRate, uint16_t outputChannels, float* sums,
-              size_t frames) {
+void MixVoice(SoundVoice& voice, bool heard, uint32_t outputRate, uint16_t outputChannels,
+              float* sums, size_t frames) {
     const std::vector<uint8_t>& samples = *voice.samples;
     const uint32_t frameBytes = voice.layout.FrameBytes();
     // A voice never reads past what its samples really hold.
@@ -35,7 +35,7 @@ void MixVoice(SoundVoice& voice, uint32_t outputRate, uint16_t outputChannels, f
     const uint64_t end = frameCount << 32;
     if (voice.position >= end) voice.position = voice.looping ? voice.position % end : 0;
 
-    const float gain = AttenuationGain(voice.volume);
+    const float gain = heard ? AttenuationGain(voice.volume) : 0.0f;
     // Pan takes its attenuation off the far side only.
     const float leftGain = gain * (voice.pan > 0 ? AttenuationGain(-voice.pan) : 1.0f);
     const float rightGain = gain * (voice.pan < 0 ? AttenuationGain(voice.pan) : 1.0f);
@@ -112,7 +112,7 @@ float AttenuationGain(int32_t hundredthsOfDecibel) {
 }
 
 void MixVoices(SoundVoice* const* voices, size_t voiceCount, const PcmLayout& outputLayout,
-               uint8_t* output, size_t frameCount) {
+               uint8_t* output, size_t frameCount, bool programActive) {
     if (!output || !IsMixableLayout(outputLayout)) return;
     const uint16_t channels = outputLayout.channels;
     const size_t bytesPerValue = outputLayout.bitsPerSample / 8u;
@@ -125,7 +125,8 @@ void MixVoices(SoundVoice* const* voices, size_t voiceCount, const PcmLayout& ou
             if (!voice || !voice->playing || !voice->samples || !IsMixableLayout(voice->layout)) {
                 continue;
             }
-            MixVoice(*voice, outputLayout.samplesPerSecond, channels, sums, frames);
+            MixVoice(*voice, programActive || voice->globalFocus, outputLayout.samplesPerSecond,
+                     channels, sums, frames);
         }
         WriteBlock(sums, frames * channels, outputLayout.bitsPerSample,
                    output + done * channels * bytesPerValue);

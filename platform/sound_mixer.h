@@ -37,6 +37,8 @@ struct SoundVoice {
     bool playing = false;
     bool looping = false;
     bool lost = false;  // the device went away under it; it waits for a restore
+    // Heard while another program has the focus (DSBCAPS_GLOBALFOCUS).
+    bool globalFocus = false;
 };
 
 // Gain of an attenuation in hundredths of a decibel: 1 at 0, 0 at -10000 and
@@ -48,6 +50,8 @@ float AttenuationGain(int32_t hundredthsOfDecibel);
 // own frequency by linear interpolation, scaled by its volume and pan, summed
 // and clipped. A one-shot voice that reaches its end stops and rewinds to 0; a
 // looping voice wraps without a gap. Nothing playing gives silence (0x80 for
-// 8-bit output, 0 for 16-bit).
+// 8-bit output, 0 for 16-bit). While the program is not active only
+// global-focus voices are heard; the others play on unheard, so they are
+// heard again, further on, when it is.
 void MixVoices(SoundVoice* const* voices, size_t voiceCount, const PcmLayout& outputLayout,
-               uint8_t* output, size_t frameCount);
+               uint8_t* output, size_t frameCount, bool programActive = true);

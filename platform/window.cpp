@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include <atomic>
 #include <deque>
 #include <list>
 #include <memory>
@@ -23,6 +24,7 @@ CursorSource cursorSource = nullptr;
 const EventPump* eventPump = nullptr;
 int fullScreenDisplayWidth = 0;
 int fullScreenDisplayHeight = 0;
+std::atomic<bool> programActive{true};
 
 std::deque<MSG>& Queue() {
     static std::deque<MSG> queue;
@@ -226,4 +228,12 @@ int TranslateAcceleratorA(HWND window, HACCEL table, MSG* message) {
         return 1;
     }
     return 0;
+}
+
+bool ProgramIsActive() {
+    return programActive.load(std::memory_order_relaxed);
+}
+
+void SetProgramActive(bool active) {
+    programActive.store(active, std::memory_order_relaxed);
 }

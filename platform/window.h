@@ -224,6 +224,14 @@ void SetCursorSource(CursorSource source);
 void SetFullScreenDisplaySize(int width, int height);
 void GetFullScreenDisplaySize(int& width, int& height);
 
+// Whether the keyboard focus is in one of the program's own windows: the
+// main window, its dialogs or its message boxes (what Windows tells a program
+// with WM_ACTIVATEAPP). The toolkit reports every change; until it does, and
+// in tests without a toolkit, the program counts as active. Any thread may
+// ask: the sound device's mixer does, to mute the program's sounds.
+bool ProgramIsActive();
+void SetProgramActive(bool active);
+
 // The message queue of the one thread.
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

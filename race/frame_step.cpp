@@ -1,9 +1,11 @@
 #include "race/frame_step.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "platform/clock.h"
 #include "race/game_state.h"
+#include "race/lap_rule.h"
 #include "race/race_links.h"
 #include "shell/options.h"
 
@@ -14,9 +16,11 @@ constexpr uint8_t carKey = 0x43;  // C
 constexpr float noBestTime = 1000000.0f;
 
 // The race clock is single precision on purpose: readings are rounded to floats
-// of seconds since the system started before they are subtracted, so frames
+// of seconds since the process started before they are subtracted, so frames
 // closer together than the float spacing get no time and are skipped.
-float ClockReading() { return static_cast<float>(ClockSeconds()); }
+float ClockReading() {
+    return static_cast<float>(ClockSeconds());
+}
 
 void RunRacingFrame() {
     const float now = ClockReading();
@@ -49,9 +53,19 @@ void FinishRace() {
     phase = NewRace;
 }
 
+// The score line as it stands; "0.00" until a race has been finished, as the
+// start-up line shows it.
+void WriteScoreLine() {
+    const float shown = bestTime == noBestTime ? 0.0f : bestTime;
+    std::snprintf(scoreText, sizeof scoreText, "SCORE: %d BEST TIME: %.2f\n", score,
+                  static_cast<double>(shown));
+}
+
 void EndWreckedRace() {
-    score = -1;
-    UpdateScoreText();
+    // A wreck ends the run of finished races, and a race never finished has
+    // no time to compete with.
+    score = 0;
+    WriteScoreLine();
     ShowRaceMessage(6);
     raceLinks.renderFrame();
     phase = NewRace;
@@ -60,12 +74,15 @@ void EndWreckedRace() {
 
 }  // namespace
 
-double ClockSeconds() { return static_cast<double>(timeGetTime()) * 0.001; }
+double ClockSeconds() {
+    return static_cast<double>(timeGetTime()) * 0.001;
+}
 
 void StepFrame() {
     switch (phase) {
         case NewRace:
             raceLinks.resetRace();
+            StartLaps();
             phase = Waiting;
             break;
         case Waiting:
@@ -84,13 +101,14 @@ void StepFrame() {
         default:
             break;
     }
+    // A tap not read by this frame belonged to a phase that reads no keys.
+    std::memset(keyPressed, 0, sizeof keyPressed);
 }
 
 void UpdateScoreText() {
     ++score;
     if (raceTime < bestTime) bestTime = raceTime;
-    std::snprintf(scoreText, sizeof scoreText, "SCORE: %d BEST TIME: %.2f\n", score,
-                  static_cast<double>(bestTime));
+    WriteScoreLine();
     // The start-up call sees a race time of 0; without this the first real
     // race could never set the best time.
     if (bestTime == 0.0f) bestTime = noBestTime;
@@ -98,18 +116,67 @@ void UpdateScoreText() {
 
 void SetPaused(bool paused) {
     if (paused) {
+        // Nested suspensions (a menu, then a minimise) keep the first answer.
+        if (phaseBeforePause == notPaused) phaseBeforePause = phase;
         phase = Waiting;
         return;
     }
     lastTickTime = ClockReading();
-    phase = raceLinks.deviceExists() ? Racing : NewRace;
+    if (!raceLinks.deviceExists()) {
+        phaseBeforePause = notPaused;
+        phase = NewRace;
+        return;
+    }
+    // Back to what the game was doing: a race waiting for its click still
+    // waits (the menu it was started from is no click, and the cursor is on
+    // the menu bar), a running race runs on with its clock restarted.
+    if (phaseBeforePause != notPaused) phase = phaseBeforePause;
+    phaseBeforePause = notPaused;
+}
+
+void StartRaceClock() {
+    if (phase != Waiting) return;
+    const bool suspended = phaseBeforePause != notPaused;
+    // A click while suspended only goes on with a race that was running or
+    // waiting; a race being set up or ended is left to the resume.
+    if (suspended && phaseBeforePause != Racing && phaseBeforePause != Waiting) return;
+    const bool newRace = !suspended || phaseBeforePause == Waiting;
+    phaseBeforePause = notPaused;
+    lastTickTime = ClockReading();
+    phase = Racing;
+    // The last race's result may stand while the new one waits; once it runs
+    // the line greets the race it is.
+    if (newRace) ShowRaceMessage(0);
+}
+
+void PressKey(uint8_t key) {
+    keyDown[key] = 1;
+    if (!raceLinks.deviceExists()) return;  // no race to act in
+    if (key == escapeKey) {
+        // At once and in every phase: waiting for the click and the result
+        // screens are part of the race as much as the racing frames.
+        LeaveRaceByEscape();
+        return;
+    }
+    keyPressed[key] = 1;
+}
+
+void ReleaseKey(uint8_t key) {
+    keyDown[key] = 0;
+}
+
+void LeaveRaceByEscape() {
+    phaseBeforePause = notPaused;
+    raceLinks.leaveRace();
 }
 
 void HandleKeys() {
-    // Keys are read as levels: a key held down acts in every racing frame.
-    if (keyDown[escapeKey]) {
-        raceLinks.leaveRace();
-    } else if (keyDown[carKey]) {
+    // Keys are read as levels, a key held down acting in every racing frame,
+    // and a tap between two frames acts once.
+    if (keyDown[escapeKey] || keyPressed[escapeKey]) {
+        LeaveRaceByEscape();
+    } else if (keyDown[carKey] || keyPressed[carKey]) {
         raceLinks.toggleCar();
     }
+    std::memset(keyPressed, 0, sizeof keyPressed);
 }

@@ -5,6 +5,7 @@
 int32_t phase = NewRace;
 int32_t lapCount = 0;
 int32_t lastZone = 0;
+int32_t zonesEntered = 0;
 int32_t damageLevel = 0;
 float raceTime = 0.0f;
 int32_t score = 0;
@@ -14,8 +15,10 @@ float frameTime = 0.0f;
 float mouseX = 0.0f;
 float mouseY = 0.0f;
 uint8_t keyDown[256] = {};
+uint8_t keyPressed[256] = {};
 float viewWidth = 640.0f;
 float viewHeight = 480.0f;
+int32_t phaseBeforePause = notPaused;
 
 const char raceMessages[raceMessageCount][textSize] = {
     "Welcome to Kestrune! Use mouse to drive.",

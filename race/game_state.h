@@ -17,6 +17,9 @@ constexpr int textSize = 100;
 extern int32_t phase;
 extern int32_t lapCount;
 extern int32_t lastZone;
+// The road zones 1 to 5 entered since the race began or since its last counted
+// lap, one bit per zone (bit n for zone n).
+extern int32_t zonesEntered;
 extern int32_t damageLevel;
 extern float raceTime;
 extern int32_t score;
@@ -26,8 +29,16 @@ extern float frameTime;
 extern float mouseX;
 extern float mouseY;
 extern uint8_t keyDown[256];
+// Keys pressed since the last frame read them, so that a tap shorter than a
+// frame still acts once.
+extern uint8_t keyPressed[256];
 extern float viewWidth;
 extern float viewHeight;
+
+// What the game was doing when it was suspended, to go back to on resume;
+// notPaused while it is not suspended.
+constexpr int32_t notPaused = -1;
+extern int32_t phaseBeforePause;
 
 extern const char raceMessages[raceMessageCount][textSize];
 extern char scoreText[textSize];

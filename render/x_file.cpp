@@ -3,13 +3,13 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/file_bytes.h"
 #include "render/d3dx_math.h"
 
 namespace {
@@ -853,21 +853,7 @@ HRESULT ParseXFile(const uint8_t* bytes, size_t size, CpuMesh& mesh,
 
 HRESULT LoadXFile(const char* path, CpuMesh& mesh, std::vector<MeshMaterial>& materials) {
     if (!path) return E_INVALIDARG;
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return E_FAIL;
     std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    size_t got;
-    bool tooLarge = false;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        if (bytes.size() + got > maxFileSize) {
-            tooLarge = true;
-            break;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed || tooLarge) return E_FAIL;
+    if (!ReadFileBytes(path, maxFileSize, bytes)) return E_FAIL;
     return ParseXFile(bytes.data(), bytes.size(), mesh, materials);
 }

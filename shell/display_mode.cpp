@@ -4,6 +4,7 @@
 #include "render/device.h"
 #include "shell/options.h"
 #include "shell/startup.h"
+#include "sound/game_sounds.h"
 
 HMENU savedMenu = nullptr;
 
@@ -80,6 +81,8 @@ void LeaveRace() {
         device->EndScene();
         device->Present(nullptr, nullptr, nullptr, nullptr);
     }
+    // The splash is no place for an engine droning on or a tune still playing.
+    StopRaceSounds();
     ReleaseDevice();
     phase = NewRace;
     RestoreWindowedStyle();

@@ -1,12 +1,35 @@
 #include "shell/media_path.h"
 
+#include <sys/stat.h>
+
 #include "platform/module_path.h"
 
+namespace {
+
+bool IsFolder(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// The folder part of a path; without a separator the whole text stands for
+// the folder, as the original rule had it.
+std::string FolderOf(std::string path) {
+    const std::string::size_type slash = path.rfind('/');
+    if (slash != std::string::npos) path.erase(slash);
+    return path;
+}
+
+}  // namespace
+
 std::string MediaPath(const char* name) {
-    std::string directory = GetModuleFileNameA();
-    const std::string::size_type slash = directory.rfind('/');
-    // Without a separator the whole text stands for the directory, as the
-    // original rule had it.
-    if (slash != std::string::npos) directory.erase(slash);
-    return directory + "/media/" + (name ? name : "");
+    const std::string programFolder = FolderOf(GetModuleFileNameA());
+    std::string media = programFolder + "/media";
+    // Installed, the program is P/bin/kestrune and its data P/share/kestrune.
+    // The folder beside the program wins, so a build tree always plays its
+    // own media.
+    if (!IsFolder(media)) {
+        const std::string installed = FolderOf(programFolder) + "/share/kestrune/media";
+        if (IsFolder(installed)) media = installed;
+    }
+    return media + "/" + (name ? name : "");
 }

@@ -12,12 +12,25 @@ struct GameOptionsRecord {
 
 extern GameOptionsRecord GameOptions;
 
-// Full path of "options.kvz"; start-up sets it to its media path.
+// Full path of the player's own "options.kvz", the only file the game writes;
+// start-up sets it to UserOptionsFileName().
 extern std::string optionsFileName;
 
-// Reads the file into GameOptions; a missing or short file changes nothing.
+// The "options.kvz" of the media folder: the starting options while the
+// player has no file of their own (defaults a package ships, or the settings
+// an older build kept there). Read, never written; empty for none.
+extern std::string mediaOptionsFileName;
+
+// $XDG_CONFIG_HOME/kestrune/options.kvz, or ~/.config/kestrune/options.kvz
+// when that variable is unset or not an absolute path.
+std::string UserOptionsFileName();
+
+// Reads the player's file into GameOptions, or the media folder's when the
+// player has none. A file that cannot be read, is not a regular file or is
+// short changes nothing.
 void LoadOptions();
 
-// Writes GameOptions; a failure is reported in a message box and leaves the
-// previous file as it was.
+// Writes GameOptions into the player's file, making its folder on the first
+// save. A failure is reported in a message box and leaves the previous file
+// with its bytes and mode.
 void SaveOptions();

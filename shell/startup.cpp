@@ -30,7 +30,8 @@ GdiBitmap splashBitmap;
 }  // namespace
 
 void SetMediaFileNames() {
-    optionsFileName = MediaPath("options.kvz");
+    optionsFileName = UserOptionsFileName();
+    mediaOptionsFileName = MediaPath("options.kvz");
     splashFileName = MediaPath("velmo2.bmp");
     helpFileName = MediaPath("velmo.htm");
     trackMapFileName = MediaPath("trackmap16.bmp");

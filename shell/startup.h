@@ -21,7 +21,8 @@ extern std::string trackMapFileName;
 // The splash picture in a memory DC; the window procedure copies it.
 extern HDC splashDC;
 
-// MediaPath for the four file names, in the start-up order.
+// MediaPath for the data files, in the start-up order, and the player's own
+// options file.
 void SetMediaFileNames();
 
 void RegisterWindowClass(HINSTANCE instance);

@@ -55,6 +55,21 @@ LRESULT MenuCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+// The size the cursor is measured against. Windowed, the drawing area as it is
+// now: the view size stays at 640 x 480 under a menu bar that takes part of
+// the window, and a running device keeps the size it was made with, and either
+// way the centre of the picture would not mean "stand still". Full screen, the
+// cursor already comes in the back buffer's pixels.
+void MappingSize(double& width, double& height) {
+    width = viewWidth;
+    height = viewHeight;
+    if (GameOptions.windowed == 0) return;
+    RECT client;
+    GetClientRect(mainWindow, &client);
+    if (client.right - client.left > 0) width = client.right - client.left;
+    if (client.bottom - client.top > 0) height = client.bottom - client.top;
+}
+
 // The cursor is read again rather than taken from the message, so the values
 // are those of the moment the message is handled.
 void TrackMouse() {
@@ -63,8 +78,11 @@ void TrackMouse() {
     // Full screen the screen is the picture; the window's frame does not count.
     if (GameOptions.windowed != 0) ScreenToClient(mainWindow, &cursor);
     if (device != nullptr) {
-        mouseX = static_cast<float>(2 * cursor.x / viewWidth - 1.0);
-        mouseY = static_cast<float>(-(2 * cursor.y / viewHeight - 1.0));
+        double width = 0.0;
+        double height = 0.0;
+        MappingSize(width, height);
+        mouseX = static_cast<float>(2 * cursor.x / width - 1.0);
+        mouseY = static_cast<float>(-(2 * cursor.y / height - 1.0));
     } else {
         mouseX = static_cast<float>(cursor.x);
         mouseY = static_cast<float>(cursor.y);
@@ -73,10 +91,7 @@ void TrackMouse() {
 
 void Click(HWND window) {
     if (device != nullptr) {
-        if (phase == Waiting) {
-            lastTickTime = static_cast<float>(ClockSeconds());
-            phase = Racing;
-        }
+        StartRaceClock();
     } else if (mouseY > splashStartRow) {
         PostMessageA(window, WM_COMMAND, IDM_START, 0);
     }
@@ -117,6 +132,8 @@ LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
                 SetPaused(true);
             } else if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) {
                 SetPaused(false);
+                // A cursor that stays put means something else in the new size.
+                TrackMouse();
             }
             return 0;
         case WM_PAINT:
@@ -126,10 +143,10 @@ LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{100, 100};
             return 0;
         case WM_KEYDOWN:
-            keyDown[wParam & 0xFF] = 1;
+            PressKey(static_cast<uint8_t>(wParam & 0xFF));
             return 0;
         case WM_KEYUP:
-            keyDown[wParam & 0xFF] = 0;
+            ReleaseKey(static_cast<uint8_t>(wParam & 0xFF));
             return 0;
         case WM_COMMAND:
             return MenuCommand(window, wParam, lParam);
@@ -149,6 +166,7 @@ LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_EXITSIZEMOVE:
             SetPaused(false);
             TakeViewSize();
+            TrackMouse();
             return 0;
         case WM_POWERBROADCAST:
             return wParam == PBT_APMQUERYSUSPEND || wParam == PBT_APMRESUMESUSPEND ? 1 : 0;

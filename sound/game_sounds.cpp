@@ -55,3 +55,12 @@ void StartEngineSound() {
 void StopEngineSound() {
     if (SoundReady()) Stop(engineSound);
 }
+
+void StopRaceSounds() {
+    if (!SoundReady()) return;
+    Stop(engineSound);
+    for (SoundClip* clip : turnSounds) Stop(clip);
+    Stop(crashSound);
+    Stop(robotNearSound);
+    Stop(musicSound);
+}

@@ -34,3 +34,7 @@ void StartEngineSound();
 
 // Game over stops the engine where it stands, when the device is ready.
 void StopEngineSound();
+
+// Leaving a race silences it: the engine and every cue, the tune included,
+// stop where they stand, when the device is ready.
+void StopRaceSounds();

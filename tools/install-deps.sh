@@ -22,6 +22,8 @@ packages=(
   libepoxy-dev libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri
   # window, menus and dialogs
   libfltk1.3-dev xdg-utils
+  # the desktop entry and the AppStream metainfo, checked by the install tests
+  desktop-file-utils appstream
 )
 
 for extra in "$@"; do

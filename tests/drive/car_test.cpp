@@ -62,12 +62,12 @@ TEST_F(Car, ResetPutsTheCarAtTheStartOnTheBareGroundAndZeroesTheRace) {
     EXPECT_EQ(carObject->position.x, 200.0f);
     EXPECT_EQ(carObject->position.z, 10.0f);
     EXPECT_NEAR(carObject->position.y, SlopeHeight(200.0f), 1e-4);  // no ride height yet
-    EXPECT_EQ(carObject->rotation.y, 4.0f);
+    EXPECT_EQ(carObject->rotation.y, 0.0f);                         // the start heading, every race
     EXPECT_EQ(lapCount, 0);
     EXPECT_EQ(damageLevel, 0);
     EXPECT_EQ(raceTime, 0.0f);
     EXPECT_EQ(lastTickTime, 123.456f);
-    EXPECT_EQ(lastZone, 3);
+    EXPECT_EQ(lastZone, 3);  // the frame step's set-up puts it back to zone 0
     EXPECT_EQ(phase, Racing);
     EXPECT_STREQ(messageText, "GAME OVER");
     EXPECT_EQ(robotObjects[2]->position.x, 150.0f);  // the obstacles are placed
@@ -148,6 +148,27 @@ TEST_F(Car, TheCursorSetsTurnRateAndSpeedWithNoCarryOver) {
     PutCar(0.0f, 0.0f, towardsMinusX);  // grass: 12.5 units a second
     Drive(0.0f, 1.0f, 0.5f);
     EXPECT_EQ(carObject->position.x, -6.25f);
+}
+
+TEST_F(Car, TheWorldsEdgeHoldsTheCarAsAWallDoes) {
+    LoadMap(PaintedMap(480, 480, zoneCodes[2]));  // road everywhere: whole steps
+    // Straight at the edge: the car stops on it, heading unchanged.
+    const float towardsPlusX = 1.5716f;
+    PutCar(230.0f, 0.0f, towardsPlusX);
+    Drive(0.0f, 1.0f, 0.1f);
+    EXPECT_EQ(carObject->position.x, 234.0f);
+    Drive(0.0f, 1.0f, 0.1f);
+    EXPECT_EQ(carObject->position.x, 234.0f);
+    EXPECT_EQ(carObject->rotation.y, towardsPlusX);
+    // Backing away is free, and so is turning round and driving back.
+    Drive(0.0f, -1.0f, 0.05f);
+    EXPECT_LT(carObject->position.x, 234.0f);
+    // Along the edge the car slides: only the step across it is held.
+    PutCar(-10.0f, -233.0f, 2.83f);  // heading mostly -z, a third as much +x
+    Drive(0.0f, 1.0f, 0.1f);
+    EXPECT_EQ(carObject->position.z, -234.0f);
+    EXPECT_GT(carObject->position.x, -7.5f);
+    EXPECT_NEAR(carObject->position.y, SlopeHeight(carObject->position.x) + 2.0f, 1e-4);
 }
 
 TEST_F(Car, TheRoadIsJudgedWhereTheFullStepWouldEnd) {

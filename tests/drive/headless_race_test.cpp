@@ -36,10 +36,7 @@ class HeadlessRace : public SyntheticTrack {
     }
 
     // The left button in the waiting phase: the race clock starts now.
-    static void Click() {
-        lastTickTime = static_cast<float>(ClockSeconds());
-        phase = Racing;
-    }
+    static void Click() { StartRaceClock(); }
 
     static void Frame() {
         fakeMilliseconds += 16;
@@ -95,13 +92,30 @@ TEST_F(HeadlessRace, FiveLapsRoundTheRingFinishTheRace) {
     EXPECT_EQ(engineBuffer.plays.size(), 1u);
     EXPECT_EQ(Cues("stopEngine"), 0);
 
-    // The next race starts where the car finished in zone 0: no lap at once,
-    // and the heading it ended with.
-    const float finalYaw = carObject->rotation.y;
+    // The next race starts where the car finished in zone 0: no lap at once.
     Frame();
     EXPECT_EQ(phase, Waiting);
     EXPECT_EQ(lapCount, 0);
-    EXPECT_EQ(carObject->rotation.y, finalYaw);
+}
+
+TEST_F(HeadlessRace, RockingOverTheLineCountsNoLap) {
+    StartRace();
+    // Forwards into zone 1 and backwards into zone 5, six times over.
+    int rocks = 0;
+    bool forwards = true;
+    RaceUntilItEnds(30.0f, [&] {
+        const float z = carObject->position.z;
+        if (forwards && z > 42.0f) forwards = false;
+        if (!forwards && z < -22.0f) {
+            forwards = true;
+            ++rocks;
+        }
+        MoveCursor(320, rocks == 6 ? 240 : forwards ? 120 : 360);
+    });
+    EXPECT_EQ(rocks, 6);
+    EXPECT_GE(Cues("cue:zone0"), 6);
+    EXPECT_EQ(lapCount, 0);
+    EXPECT_EQ(phase, Racing);
 }
 
 TEST_F(HeadlessRace, DrivingIntoTheTreesWrecksTheCar) {
@@ -137,10 +151,17 @@ TEST_F(HeadlessRace, DrivingIntoTheTreesWrecksTheCar) {
     EXPECT_EQ(Cues("stopEngine"), 1);
     EXPECT_EQ(phase, NewRace);
 
-    // Everything hit is back for the next race.
+    // Everything hit is back for the next race, and the car faces up the
+    // start straight again however it was wrecked; the result stands until
+    // the click.
     Frame();
     EXPECT_EQ(phase, Waiting);
     EXPECT_EQ(damageLevel, 0);
     for (MeshObject* tree : treeObjects) EXPECT_EQ(tree->state, 0);
     for (MeshObject* robot : robotObjects) EXPECT_EQ(robot->state, 0);
+    EXPECT_EQ(carObject->position.x, 200.0f);
+    EXPECT_EQ(carObject->rotation.y, 0.0f);
+    EXPECT_STREQ(messageText, "GAME OVER");
+    Click();
+    EXPECT_STREQ(messageText, "Welcome to Kestrune! Use mouse to drive.");
 }

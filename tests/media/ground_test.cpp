@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "drive/car.h"
 #include "media_files.h"
 #include "platform/gdi_bitmap.h"
 #include "render/d3dx_mesh.h"
@@ -79,6 +80,10 @@ class GroundMesh : public ::testing::Test {
     }
 
     // True where the nearest ground above the point is road or start line.
+    // Whether a face belongs to the fence round the world's edge: the one
+    // material without a texture.
+    static bool FenceFace(DWORD face) { return TextureOfFace(face).empty(); }
+
     static bool RoadAt(double x, double z) {
         std::vector<D3DXINTERSECTINFO> hits = HitsAt(x, z);
         if (hits.empty()) return false;
@@ -95,9 +100,10 @@ ID3DXMesh* GroundMesh::ground = nullptr;
 std::vector<std::string> GroundMesh::textures;
 GdiBitmap GroundMesh::map;
 
-TEST_F(GroundMesh, HasFewerThanTwentyThousandTriangles) {
+TEST_F(GroundMesh, HasFewerThanTwentyFiveThousandTriangles) {
+    // The map's ground, its fence, and the land beyond out to 840.
     EXPECT_GT(ground->GetNumFaces(), 1000u);
-    EXPECT_LT(ground->GetNumFaces(), 20000u);
+    EXPECT_LT(ground->GetNumFaces(), 25000u);
 }
 
 TEST_F(GroundMesh, NamesGrassAsphaltAndStartLineTexturesThatDecode) {
@@ -105,6 +111,7 @@ TEST_F(GroundMesh, NamesGrassAsphaltAndStartLineTexturesThatDecode) {
         EXPECT_NE(std::find(textures.begin(), textures.end(), name), textures.end()) << name;
     }
     for (const std::string& name : textures) {
+        if (name.empty()) continue;  // the fence: painted, not textured
         RgbaImage image;
         ASSERT_FALSE(FAILED(DecodeImageFile(MediaFile(name).c_str(), image))) << name;
         EXPECT_GE(image.width, 32u);
@@ -131,7 +138,13 @@ TEST_F(GroundMesh, IsOneLayerBetweenHalfAUnitAndTwentyAboveZeroEverywhere) {
 
 TEST_F(GroundMesh, IsSeenFromAboveWithNormalsForTheLight) {
     const CpuMesh& mesh = ground->Mesh();
+    std::vector<bool> fence(mesh.vertices.size(), false);
     for (size_t i = 0; i < mesh.indices.size(); i += 3) {
+        if (!FenceFace(static_cast<DWORD>(i / 3))) continue;
+        for (size_t k = 0; k < 3; ++k) fence[mesh.indices[i + k]] = true;
+    }
+    for (size_t i = 0; i < mesh.indices.size(); i += 3) {
+        if (fence[mesh.indices[i]]) continue;
         const D3DVECTOR& a = mesh.vertices[mesh.indices[i]].position;
         const D3DVECTOR& b = mesh.vertices[mesh.indices[i + 1]].position;
         const D3DVECTOR& c = mesh.vertices[mesh.indices[i + 2]].position;
@@ -146,10 +159,53 @@ TEST_F(GroundMesh, IsSeenFromAboveWithNormalsForTheLight) {
         // Gentle hills: no face steeper than about 37 degrees.
         EXPECT_GT(ny / length, 0.8) << "triangle " << i / 3 << " is a cliff";
     }
-    for (const MeshVertex& vertex : mesh.vertices) {
-        const D3DVECTOR& n = vertex.normal;
+    for (size_t i = 0; i < mesh.vertices.size(); ++i) {
+        if (fence[i]) continue;
+        const D3DVECTOR& n = mesh.vertices[i].normal;
         EXPECT_NEAR(n.x * n.x + n.y * n.y + n.z * n.z, 1.0, 1e-3);
         EXPECT_GT(n.y, 0.5);
+    }
+}
+
+TEST_F(GroundMesh, AFenceRunsRoundTheWorldJustBeyondTheCarsReach) {
+    // Posts and rails along every side, close enough that no gap lets a
+    // player think the world goes on, beyond the car's nose (4 ahead of the
+    // place it is held at) and its chase camera (3.75 behind), inside the map.
+    const CpuMesh& mesh = ground->Mesh();
+    std::vector<double> along[4];  // the fence's extent along the +x, +z, -x, -z sides
+    for (size_t i = 0; i < mesh.indices.size(); ++i) {
+        if (!FenceFace(static_cast<DWORD>(i / 3))) continue;
+        const D3DVECTOR& p = mesh.vertices[mesh.indices[i]].position;
+        const double edge = std::max(std::abs(p.x), std::abs(p.z));
+        ASSERT_GT(edge, worldEdge + 4.0) << p.x << ", " << p.z;
+        ASSERT_LE(edge, 240.0) << p.x << ", " << p.z;
+        // Standing in the ground, below the camera's eye 3 above it.
+        EXPECT_NEAR(p.y, HeightAt(p.x, p.z) + 0.45, 1.5) << p.x << ", " << p.z;
+        if (p.x > 238.0) along[0].push_back(p.z);
+        if (p.z > 238.0) along[1].push_back(p.x);
+        if (p.x < -238.0) along[2].push_back(p.z);
+        if (p.z < -238.0) along[3].push_back(p.x);
+    }
+    for (std::vector<double>& side : along) {
+        ASSERT_FALSE(side.empty());
+        std::sort(side.begin(), side.end());
+        EXPECT_LT(side.front(), -238.0);
+        EXPECT_GT(side.back(), 238.0);
+        for (size_t i = 1; i < side.size(); ++i) EXPECT_LT(side[i] - side[i - 1], 16.5);
+    }
+}
+
+TEST_F(GroundMesh, GroundReachesPastWhatTheCameraSeesFromTheEdge) {
+    // The camera comes at most 3.75 past where the car is held; its far plane
+    // lies 500 away, and the corners of its view 500 x sqrt(1 + 2 tan^2 22.5
+    // degrees), about 580.
+    const double reach = worldEdge + 3.75 + 580.0;
+    for (double z = -reach; z <= reach; z += reach / 12.3) {
+        for (double x = -reach; x <= reach; x += reach / 12.7) {
+            double height = HeightAt(x, z);
+            EXPECT_GE(height, 0.5) << "no ground at " << x << ", " << z;
+            EXPECT_LE(height, 20.0);
+        }
     }
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/window.h"
+
 namespace {
 
 HWND SomeWindow() {
@@ -46,6 +48,7 @@ class DirectSound : public ::testing::Test {
     }
 
     void TearDown() override {
+        SetProgramActive(true);
         for (IDirectSoundBuffer* buffer : made) buffer->Release();
         if (directSound) directSound->Release();
     }
@@ -120,6 +123,23 @@ TEST_F(DirectSound, StopKeepsThePlaceAndALoopResumesThere) {
     EXPECT_EQ(Mix(2), (std::vector<uint8_t>{0x80, 0x80}));
     ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
     EXPECT_EQ(Mix(2), (std::vector<uint8_t>{0x83, 0x84}));
+}
+
+// Another program's window takes the focus: the sounds play on unheard, all
+// but a global-focus buffer's, and are heard again, further on, with it back.
+TEST_F(DirectSound, HeardOnlyWhileTheProgramHasTheFocus) {
+    IDirectSoundBuffer* engine = MakeBuffer(Ramp(10));
+    IDirectSoundBuffer* global = MakeBuffer(std::vector<uint8_t>(4, 0x90), DSBCAPS_GLOBALFOCUS);
+    ASSERT_EQ(engine->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    EXPECT_EQ(Mix(2), (std::vector<uint8_t>{0x80, 0x81}));
+    SetProgramActive(false);
+    EXPECT_EQ(Mix(3), (std::vector<uint8_t>(3, 0x80)));
+    EXPECT_EQ(Status(engine), DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
+    ASSERT_EQ(global->Play(0, 0, 0), DS_OK);
+    EXPECT_EQ(Mix(1), (std::vector<uint8_t>{0x90}));
+    ASSERT_EQ(global->Stop(), DS_OK);
+    SetProgramActive(true);
+    EXPECT_EQ(Mix(2), (std::vector<uint8_t>{0x86, 0x87}));
 }
 
 TEST_F(DirectSound, ControlsNeedTheirCapabilityFlags) {

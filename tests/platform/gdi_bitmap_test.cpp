@@ -12,6 +12,7 @@ namespace {
 
 constexpr uint32_t BI_RGB = 0;
 constexpr uint32_t BI_RLE8 = 1;
+constexpr uint32_t BI_RLE4 = 2;
 constexpr uint32_t BI_BITFIELDS = 3;
 
 void PutU16(std::vector<uint8_t>& bytes, uint32_t value) {
@@ -220,6 +221,70 @@ TEST(GdiBitmapPixels, PalettedDepthsBottomUpAndTopDown) {
     }
 }
 
+// Run-length bitmaps as Windows reads them: a count and a value repeat the
+// value (alternating nibbles for RLE4); 0 0 ends a line, 0 1 the bitmap,
+// 0 2 dx dy moves right and up, 0 n starts n literal pixels padded to a
+// 16-bit word. What no run reaches is black; runs stop at the right edge.
+TEST(GdiBitmapPixels, RunLengthRowsDecodeAndStayInsideThePicture) {
+    const std::vector<COLORREF> colours = {0x00101010, 0x000000FF, 0x0000FF00,
+                                           0x00FF0000, 0x00123456, 0x00FFFFFF};
+    BmpFixture eight;
+    eight.width = 4;
+    eight.height = 3;
+    eight.bitsPerPixel = 8;
+    eight.compression = BI_RLE8;
+    eight.colorsUsed = 6;
+    eight.afterHeader = Palette(colours);
+    eight.rows = {{3, 1,              // bottom row: three of index 1
+                   0, 2, 0, 1,        // up a row, staying at x = 3
+                   6, 5,              // six of index 5: one fits
+                   0, 0,              // end of line: the top row
+                   0, 3, 2, 3, 4, 0,  // three literal pixels, padded
+                   0, 1,              // end of bitmap
+                   7, 4}};            // past the end: never read
+    const GdiBitmap eights = Loaded(MakeBmp(eight));
+    const COLORREF expected8[3][4] = {{colours[2], colours[3], colours[4], 0},
+                                      {0, 0, 0, colours[5]},
+                                      {colours[1], colours[1], colours[1], 0}};
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(eights.GetPixel(x, y), expected8[y][x]) << x << y;
+    }
+
+    BmpFixture four = eight;
+    four.width = 5;
+    four.height = 2;
+    four.bitsPerPixel = 4;
+    four.compression = BI_RLE4;
+    four.rows = {{5, 0x12,           // bottom row: 1 2 1 2 1
+                  0, 0,              // end of line
+                  0, 3, 0x34, 0x50,  // three literal nibbles in two bytes
+                  0, 2, 1, 0,        // one to the right
+                  1, 0x40,           // one of index 4
+                  0, 1}};
+    const GdiBitmap fours = Loaded(MakeBmp(four));
+    const COLORREF expected4[2][5] = {{colours[3], colours[4], colours[5], 0, colours[4]},
+                                      {colours[1], colours[2], colours[1], colours[2], colours[1]}};
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 5; ++x) EXPECT_EQ(fours.GetPixel(x, y), expected4[y][x]) << x << y;
+    }
+
+    // A move far past the top ends the picture; what came before stays.
+    BmpFixture offTheTop = eight;
+    offTheTop.rows = {{2, 5, 0, 2, 255, 255, 200, 1, 0, 200, 1, 2}};
+    const GdiBitmap moved = Loaded(MakeBmp(offTheTop));
+    EXPECT_EQ(moved.GetPixel(1, 2), colours[5]);
+    EXPECT_EQ(moved.GetPixel(3, 0), 0u);
+
+    // Cut anywhere in its runs, the file still loads as far as they go.
+    const std::vector<uint8_t> file = MakeBmp(eight);
+    const size_t pixelOffset = file[10];
+    for (size_t length = 0; length < file.size(); ++length) {
+        const std::vector<uint8_t> cut(file.begin(), file.begin() + length);
+        EXPECT_EQ(GdiBitmap().LoadFromMemory(cut.data(), cut.size()), length >= pixelOffset)
+            << length;
+    }
+}
+
 TEST(GdiBitmapPixels, CoreHeaderPaletteHasThreeByteEntries) {
     // BITMAPCOREHEADER: size 12, 16-bit width and height, planes, depth; then
     // blue, green, red triples: two of them, the pixel offset marking the
@@ -380,10 +445,14 @@ TEST(GdiBitmapLoading, HostileHeadersAreRefused) {
     BmpFixture noRows = good;
     noRows.height = INT32_MIN;
     EXPECT_TRUE(refused(noRows));
-    BmpFixture rle = good;
-    rle.bitsPerPixel = 8;
-    rle.compression = BI_RLE8;
-    EXPECT_TRUE(refused(rle));
+    BmpFixture topDownRuns = good;  // run-length rows are stored bottom-up only
+    topDownRuns.bitsPerPixel = 8;
+    topDownRuns.compression = BI_RLE8;
+    topDownRuns.height = -1;
+    EXPECT_TRUE(refused(topDownRuns));
+    BmpFixture runsOnTrueColour = good;
+    runsOnTrueColour.compression = BI_RLE8;
+    EXPECT_TRUE(refused(runsOnTrueColour));
     BmpFixture oddDepth = good;
     oddDepth.bitsPerPixel = 7;
     EXPECT_TRUE(refused(oddDepth));

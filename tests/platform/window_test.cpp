@@ -2,6 +2,7 @@
 
 #include <FL/Enumerations.H>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "platform/paint.h"
 #include "platform/shell_open.h"
 #include "tests/support/recording_window.h"
+#include "tests/support/temporary_directory.h"
 
 namespace {
 
@@ -162,6 +164,23 @@ TEST(ShellOpen, PathsBecomeFileUrisAndAddressesStay) {
     EXPECT_EQ(OpenedFiles(), std::vector<std::string>{"/x.htm"});
     SetShellOpener(nullptr);
     EXPECT_LE(ShellExecuteA(nullptr, "open", "/x.htm", nullptr, nullptr, SW_SHOWNORMAL), 32);
+}
+
+// The help page is found as a data file is: in any case of its name, and a
+// named pipe in its place is no page (the browser would wait on it).
+TEST(ShellOpen, PagesAreFoundAsDataFilesAndAPipeIsNone) {
+    TemporaryDirectory folder;
+    folder.Write("velmo.htm", {'<'});
+    ASSERT_EQ(mkfifo(folder.File("pipe.htm").c_str(), 0600), 0);
+    InstallShellOpenRecorder();
+    EXPECT_GT(ShellExecuteA(nullptr, "open", folder.File("Velmo.HTM").c_str(), nullptr, nullptr,
+                            SW_SHOWNORMAL),
+              32);
+    EXPECT_LE(ShellExecuteA(nullptr, "open", folder.File("pipe.htm").c_str(), nullptr, nullptr,
+                            SW_SHOWNORMAL),
+              32);
+    EXPECT_EQ(OpenedFiles(), std::vector<std::string>{folder.File("velmo.htm")});
+    SetShellOpener(nullptr);
 }
 
 TEST(Keys, FltkKeysBecomeVirtualKeyCodes) {

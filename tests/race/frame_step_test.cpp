@@ -1,3 +1,5 @@
+#include "race/frame_step.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "race/frame_step.h"
 #include "race/game_state.h"
 #include "race/lap_rule.h"
 #include "race/race_links.h"
@@ -43,7 +44,7 @@ void CollideByScript() {
 }
 
 class FrameStep : public RaceFixture {
-protected:
+  protected:
     void SetUp() override {
         RaceFixture::SetUp();
         zoneScript.clear();
@@ -66,6 +67,13 @@ protected:
     void Frame(DWORD milliseconds) {
         fakeMilliseconds += milliseconds;
         StepFrame();
+    }
+
+    // The car has driven round to the last zone before the line `laps` times.
+    static void OnTheLastStretch(int laps) {
+        lapCount = laps;
+        lastZone = 5;
+        zonesEntered = 0x3E;
     }
 };
 
@@ -97,6 +105,19 @@ TEST_F(FrameStep, NewRaceSetsUpAndDrawsNothing) {
     EXPECT_EQ(phase, Waiting);
 }
 
+TEST_F(FrameStep, NewRaceStandsInTheStartZoneWithNoZoneDriven) {
+    // A wreck left the car in zone 3 after it had driven most of a lap; the
+    // new race's car stands in zone 0 and counts nothing there.
+    lastZone = 3;
+    zonesEntered = 0x3E;
+    StartRacing();
+    zoneScript = {0, 0, 1};
+    for (int i = 0; i < 3; ++i) Frame(100);
+    EXPECT_EQ(lapCount, 0);
+    EXPECT_EQ(Count("cue:zone0"), 0);
+    EXPECT_EQ(Count("cue:zone1"), 1);
+}
+
 TEST_F(FrameStep, WaitingDrawsTheStandingSceneUntilAClick) {
     StepFrame();
     raceCalls.clear();
@@ -111,8 +132,7 @@ TEST_F(FrameStep, WaitingDrawsTheStandingSceneUntilAClick) {
 TEST_F(FrameStep, RacingFrameWritesTheLapLineThenDrivesDrawsAndTestsHits) {
     StartRacing();
     Frame(20);
-    EXPECT_EQ(raceCalls,
-              (std::vector<std::string>{"driveCar", "renderFrame", "checkCollisions"}));
+    EXPECT_EQ(raceCalls, (std::vector<std::string>{"driveCar", "renderFrame", "checkCollisions"}));
     EXPECT_STREQ(scoreText, "Lap:0 Time:0.02\n");
     EXPECT_NEAR(frameTime, 0.02f, 1e-6);
     Frame(30);
@@ -148,17 +168,17 @@ TEST_F(FrameStep, ClockReadingsAreRoundedToFloatsBeforeSubtracting) {
 
 TEST_F(FrameStep, FifthLapShowsLapFourThenFinishesWithMusic) {
     StartRacing();
-    zoneScript = {1, 0, 1, 0, 1, 0, 1, 0, 1, 0};
-    for (int i = 0; i < 10; ++i) Frame(100);
+    for (int lap = 0; lap < 5; ++lap) zoneScript.insert(zoneScript.end(), {1, 2, 3, 4, 5, 0});
+    for (int i = 0; i < 30; ++i) Frame(100);
     EXPECT_EQ(lapCount, 5);
     EXPECT_EQ(phase, Finished);
-    EXPECT_STREQ(scoreText, "Lap:4 Time:1.00\n");
+    EXPECT_STREQ(scoreText, "Lap:4 Time:3.00\n");
 
     raceCalls.clear();
     Frame(100);
     EXPECT_EQ(score, 1);
-    EXPECT_FLOAT_EQ(bestTime, 1.0f);
-    EXPECT_STREQ(scoreText, "SCORE: 1 BEST TIME: 1.00\n");
+    EXPECT_FLOAT_EQ(bestTime, 3.0f);
+    EXPECT_STREQ(scoreText, "SCORE: 1 BEST TIME: 3.00\n");
     EXPECT_STREQ(messageText, "You made it 5 laps!");
     EXPECT_EQ(raceCalls, (std::vector<std::string>{"cue:music"}));
     EXPECT_EQ(phase, NewRace);
@@ -173,8 +193,7 @@ TEST_F(FrameStep, FifthLapShowsLapFourThenFinishesWithMusic) {
 TEST_F(FrameStep, FinishPlaysNoMusicWhenTheOptionIsOff) {
     GameOptions.musicOn = 0;
     StartRacing();
-    lapCount = 4;
-    lastZone = 5;
+    OnTheLastStretch(4);
     zoneScript = {0};
     Frame(100);
     ASSERT_EQ(phase, Finished);
@@ -202,19 +221,33 @@ TEST_F(FrameStep, FourthHitWrecksTheCarAndEndsWithGameOver) {
     EXPECT_EQ(phase, NewRace);
 }
 
-TEST_F(FrameStep, WreckedRaceTimeStillCompetesForTheBestTime) {
-    StartRacing();
-    wreckInFrame = 1;
-    Frame(750);
-    Frame(16);
-    EXPECT_STREQ(scoreText, "SCORE: 0 BEST TIME: 0.75\n");
-    EXPECT_FLOAT_EQ(bestTime, 0.75f);
+TEST_F(FrameStep, OnlyAFinishedRaceCompetesForTheBestTime) {
+    // Races of 0.75 s (wrecked), 2 s (finished) and 0.5 s (wrecked); the
+    // doubles' race set-up leaves the race time to the test.
+    auto race = [this](DWORD milliseconds, bool wrecked) {
+        StartRacing();
+        raceTime = 0.0f;
+        racingFrames = 0;
+        wreckInFrame = wrecked ? 1 : 0;
+        if (!wrecked) OnTheLastStretch(4);
+        zoneScript = {0};
+        zoneScriptPosition = 0;
+        Frame(milliseconds);
+        Frame(16);  // the race ends
+    };
+    race(750, true);
+    EXPECT_STREQ(scoreText, "SCORE: 0 BEST TIME: 0.00\n");
+    EXPECT_EQ(bestTime, 1000000.0f);
+    race(2000, false);
+    EXPECT_STREQ(scoreText, "SCORE: 1 BEST TIME: 2.00\n");
+    race(500, true);
+    EXPECT_STREQ(messageText, "GAME OVER");
+    EXPECT_STREQ(scoreText, "SCORE: 0 BEST TIME: 2.00\n");
 }
 
 TEST_F(FrameStep, WreckInTheFrameOfTheFifthLapEndsTheRaceAsAWreck) {
     StartRacing();
-    lapCount = 4;
-    lastZone = 5;
+    OnTheLastStretch(4);
     zoneScript = {0};
     wreckInFrame = 1;
     Frame(100);
@@ -237,12 +270,46 @@ TEST_F(FrameStep, PauseAndResumeDoNotCountTheTimeBetween) {
     EXPECT_NEAR(raceTime, 0.2f, 1e-5);
 }
 
-TEST_F(FrameStep, ResumeStartsTheRaceEvenWithoutAClick) {
+TEST_F(FrameStep, ResumeGoesBackToWhatTheGameWasDoing) {
+    // A race waiting for its click still waits after a menu, a move and a
+    // minimise, however they nest.
     StepFrame();
     ASSERT_EQ(phase, Waiting);
     SetPaused(true);
+    SetPaused(true);
     SetPaused(false);
+    EXPECT_EQ(phase, Waiting);
+    SetPaused(false);  // the dialog chosen from the menu closes
+    EXPECT_EQ(phase, Waiting);
+    Frame(100);
+    EXPECT_EQ(racingFrames, 0);
+
+    // A race being ended when the suspension came ends after it.
+    phase = Finished;
+    SetPaused(true);
+    SetPaused(false);
+    EXPECT_EQ(phase, Finished);
+}
+
+TEST_F(FrameStep, TheClickStartsTheClockAndGreetsTheRace) {
+    std::strcpy(messageText, "GAME OVER");  // the last race's result stays while waiting
+    StepFrame();
+    Frame(100);
+    EXPECT_STREQ(messageText, "GAME OVER");
+    fakeMilliseconds = 4500;
+    StartRaceClock();
     EXPECT_EQ(phase, Racing);
+    EXPECT_FLOAT_EQ(lastTickTime, 4.5f);
+    EXPECT_STREQ(messageText, "Welcome to Kestrune! Use mouse to drive.");
+
+    // A click on a race suspended while running goes on with it as it was.
+    ShowRaceMessage(2);
+    SetPaused(true);
+    StartRaceClock();
+    EXPECT_EQ(phase, Racing);
+    EXPECT_STREQ(messageText, "You've damaged the front end.");
+    StartRaceClock();  // a click while racing changes nothing
+    EXPECT_STREQ(messageText, "You've damaged the front end.");
 }
 
 TEST_F(FrameStep, ResumeWithoutADeviceSetsUpANewRace) {
@@ -277,6 +344,42 @@ TEST_F(FrameStep, EscapeHeldLeavesTheRaceAndNothingRunsWithoutADevice) {
     EXPECT_EQ(phase, NewRace);
 }
 
+TEST_F(FrameStep, ATapBetweenTwoFramesActsOnce) {
+    StartRacing();
+    PressKey(0x43);
+    ReleaseKey(0x43);
+    Frame(20);
+    Frame(20);
+    EXPECT_EQ(Count("toggleCar"), 1);
+    // A tap on a frame that reads no keys is gone with that frame.
+    phase = Waiting;
+    PressKey(0x43);
+    ReleaseKey(0x43);
+    Frame(20);
+    phase = Racing;
+    Frame(20);
+    EXPECT_EQ(Count("toggleCar"), 1);
+}
+
+TEST_F(FrameStep, EscapeLeavesTheRaceInEveryPhaseAtOnce) {
+    for (int32_t now : {NewRace, Waiting, Racing, Finished, Wrecked}) {
+        fakeDeviceExists = true;
+        phase = now;
+        raceCalls.clear();
+        PressKey(0x1B);
+        ReleaseKey(0x1B);
+        EXPECT_EQ(raceCalls, (std::vector<std::string>{"leaveRace"})) << "phase " << now;
+        EXPECT_EQ(phase, NewRace);
+    }
+    // Without a race there is nothing to leave, and nothing waits for one.
+    raceCalls.clear();
+    PressKey(0x1B);
+    ReleaseKey(0x1B);
+    fakeDeviceExists = true;
+    StepFrame();
+    EXPECT_EQ(raceCalls, (std::vector<std::string>{"resetRace"}));
+}
+
 TEST_F(FrameStep, KeysAreLevelsReadOnlyAtTheEndOfRacingFrames) {
     keyDown[0x43] = 1;
     StepFrame();  // NewRace
@@ -294,6 +397,23 @@ TEST_F(FrameStep, UnknownPhaseDoesNothing) {
     StepFrame();
     EXPECT_TRUE(raceCalls.empty());
     EXPECT_EQ(phase, 17);
+}
+
+TEST_F(FrameStep, ClockKeepsItsResolutionWhateverTheUptime) {
+    // Thirty days after boot a float of seconds since boot steps in quarter
+    // seconds; the clock counts from the process's start instead.
+    static uint64_t uptime = 0;
+    uptime = 30ull * 24 * 3600 * 1000;
+    SetTimeSource(nullptr);
+    SetUptimeSource([] { return uptime; });
+    StartRacing();
+    for (int i = 0; i < 10; ++i) {
+        uptime += 16;
+        StepFrame();
+        EXPECT_NEAR(frameTime, 0.016f, 0.001f);
+    }
+    EXPECT_EQ(racingFrames, 10);
+    SetUptimeSource(nullptr);
 }
 
 TEST(ClockSeconds, IsTheMillisecondCounterInSeconds) {

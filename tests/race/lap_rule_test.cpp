@@ -1,25 +1,56 @@
+#include "race/lap_rule.h"
+
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "race/game_state.h"
-#include "race/lap_rule.h"
 #include "tests/support/race_fixture.h"
 
 using LapRule = RaceFixture;
 
-TEST_F(LapRule, CountsOnlyOnEntryIntoZoneZero) {
+namespace {
+
+// Drives through the zones in the order given.
+void Drive(std::initializer_list<int32_t> zones) {
+    for (int32_t zone : zones) EnterZone(zone);
+}
+
+}  // namespace
+
+TEST_F(LapRule, CountsALapOnlyWhenEveryZoneWasDrivenSinceTheLast) {
     phase = Racing;
-    lastZone = 5;
-    EnterZone(0);
+    StartLaps();
+    Drive({1, 2, 3, 4, 5, 0});
     EXPECT_EQ(lapCount, 1);
-    EnterZone(0);  // staying in the zone
+    Drive({0});  // staying in the zone
     EXPECT_EQ(lapCount, 1);
-    EnterZone(1);
-    EnterZone(2);
+    Drive({1, 2, 3, 2, 3, 4, 5, 0});  // a detour back and forth on the way
+    EXPECT_EQ(lapCount, 2);
+    Drive({1, 2, 0});  // a short cut over the grass
+    EXPECT_EQ(lapCount, 2);
+    Drive({3, 4, 5, 0});  // the rest of the lap still counts it
+    EXPECT_EQ(lapCount, 3);
+    EXPECT_EQ(lastZone, 0);
+}
+
+TEST_F(LapRule, RockingOverTheLineCountsNothing) {
+    phase = Racing;
+    StartLaps();
+    for (int rock = 0; rock < 6; ++rock) Drive({5, 0});
+    EXPECT_EQ(lapCount, 0);
+    // Backwards over the line just after a lap: nothing either.
+    Drive({1, 2, 3, 4, 5, 0, 5, 0});
     EXPECT_EQ(lapCount, 1);
-    EXPECT_EQ(lastZone, 2);
+}
+
+TEST_F(LapRule, ALapDrivenTheWrongWayRoundStillCounts) {
+    phase = Racing;
+    StartLaps();
+    Drive({5, 4, 3, 2, 1, 0});
+    EXPECT_EQ(lapCount, 1);
 }
 
 TEST_F(LapRule, PlaysTheCueOfEveryZoneEnteredZeroIncluded) {
@@ -31,42 +62,30 @@ TEST_F(LapRule, PlaysTheCueOfEveryZoneEnteredZeroIncluded) {
     EXPECT_EQ(raceCalls, (std::vector<std::string>{"cue:zone5", "cue:zone0", "cue:zone3"}));
 }
 
-TEST_F(LapRule, ReversingAcrossTheLineCountsEachEntry) {
-    phase = Racing;
-    lastZone = 5;
-    EnterZone(0);
-    EnterZone(5);  // backwards out of the start zone
-    EnterZone(0);  // and forwards again
-    EXPECT_EQ(lapCount, 2);
-}
-
 TEST_F(LapRule, FifthLapFinishesAndOnlyExactlyTheFifth) {
     phase = Racing;
+    StartLaps();
     lapCount = 4;
-    lastZone = 1;
-    EnterZone(0);
+    Drive({1, 2, 3, 4, 5, 0});
     EXPECT_EQ(phase, Finished);
 
     phase = Racing;
     lapCount = 5;
-    lastZone = 1;
-    EnterZone(0);
+    Drive({1, 2, 3, 4, 5, 0});
     EXPECT_EQ(lapCount, 6);
     EXPECT_EQ(phase, Racing);
 }
 
-TEST_F(LapRule, LastZoneOfAnEarlierRaceCountsALapAtOnce) {
-    // A wreck left the car in zone 3; the next race starts inside zone 0.
+TEST_F(LapRule, ANewRaceStandsInTheStartZoneWithoutALap) {
+    // A wreck left the car in zone 3 with most of a lap driven.
     lastZone = 3;
-    lapCount = 0;
-    EnterZone(0);
-    EXPECT_EQ(lapCount, 1);
-}
-
-TEST_F(LapRule, FirstRaceOfARunStartsInZoneZeroWithoutALap) {
+    zonesEntered = 0x3E;
+    StartLaps();
     EnterZone(0);
     EXPECT_EQ(lapCount, 0);
     EXPECT_TRUE(raceCalls.empty());
+    Drive({5, 0});
+    EXPECT_EQ(lapCount, 0);
 }
 
 TEST(RaceMessages, ShowRaceMessageCopiesWholeRowsAndIgnoresRowsBeyondTheTable) {

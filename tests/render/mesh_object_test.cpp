@@ -63,6 +63,17 @@ TEST_F(MeshObjects, TexturesAreSharedByExactNameAndCaseCounts) {
     EXPECT_TRUE(RecordedMessageBoxes().empty());
 }
 
+// Names in meshes made on Windows: any case, `\` as the separator. Each
+// name still takes its own slot, as the cache goes by the name as written.
+TEST_F(MeshObjects, TextureNamesAreFoundAsWindowsFindsThem) {
+    media.WriteTexture("tree2.png");
+    EXPECT_EQ(LoadTextureCached("Tree2.PNG"), 0);
+    EXPECT_EQ(LoadTextureCached(".\\tree2.png"), 1);
+    EXPECT_EQ(LoadTextureCached("..\\Media\\TREE2.png"), 2);
+    EXPECT_EQ(recording.CountOf("CreateTextureFromPixels"), 3u);
+    EXPECT_TRUE(RecordedMessageBoxes().empty());
+}
+
 TEST_F(MeshObjects, MissingTextureIsReportedOncePerNameAndKeepsItsSlot) {
     EXPECT_EQ(LoadTextureCached("gone.png"), 0);
     EXPECT_EQ(LoadTextureCached("gone.png"), 0);

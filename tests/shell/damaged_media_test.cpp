@@ -1,10 +1,11 @@
-// Every data file of the game, missing, empty, cut short or holding another
-// kind of file's bytes: the program starts, starts a race, drives a few
-// hundred frames with the mouse, leaves with Escape and closes, and on the
-// way shows exactly the message boxes the game has for that file (a mesh that
-// cannot be read once per object made from it, a texture once per name) and
-// no others. Each case is one file with one damage, in a copy of the
-// generated media.
+// Every data file of the game, missing, empty, cut short, holding another
+// kind of file's bytes or (for one file of each reader) a named pipe: the program starts, starts a
+// race, drives a few hundred frames with the mouse, leaves with Escape and closes, and on the way
+// shows exactly the message boxes the game has for that file (a mesh that cannot be read once per
+// object made from it, a texture once per name) and no others. Each case is one file with one
+// damage, in a copy of the generated media.
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
@@ -85,7 +86,12 @@ const DataFile dataFiles[] = {
 };
 // clang-format on
 
-enum class Damage { Missing, Empty, Truncated, Foreign };
+// A named pipe in place of a file is unreadable at once, as a missing one:
+// one file of each reader is enough to show that none waits on it.
+const char* const pipedFiles[] = {"track.x", "asphalt.png", "trackmap16.bmp", "velmo2.bmp",
+                                  "eng1.wav"};
+
+enum class Damage { Missing, Empty, Truncated, Foreign, NamedPipe };
 
 struct DamageCase {
     DataFile file;
@@ -102,6 +108,9 @@ std::vector<DamageCase> AllCases() {
         cases.push_back({file, Damage::Empty, 0});
         for (int cut = 0; cut < cutsPerFile; ++cut) cases.push_back({file, Damage::Truncated, cut});
         cases.push_back({file, Damage::Foreign, 0});
+        for (const char* piped : pipedFiles) {
+            if (std::string(piped) == file.name) cases.push_back({file, Damage::NamedPipe, 0});
+        }
     }
     return cases;
 }
@@ -119,6 +128,8 @@ std::string CaseName(const DamageCase& damage) {
             return name + "_Truncated" + std::to_string(damage.cut);
         case Damage::Foreign:
             return name + "_Foreign";
+        case Damage::NamedPipe:
+            return name + "_NamedPipe";
     }
     return name;
 }
@@ -178,6 +189,10 @@ class DamagedMedia : public HeadlessGame, public ::testing::WithParamInterface<D
             }
             case Damage::Foreign:
                 WriteAll(path, ReadAll(media.Path(damage.file.foreignBytesFrom)));
+                break;
+            case Damage::NamedPipe:
+                std::filesystem::remove(path);
+                ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
                 break;
         }
     }

@@ -60,6 +60,7 @@ void HeadlessGame::SetUp() {
     // The ctest environment says the same; a test program started by hand
     // must not reach for a sound card either.
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("XDG_CONFIG_HOME", configHome.Path().c_str(), 1);
     std::string error;
     context = EglContext::Create(drawableWidth, drawableHeight, &error);
     ASSERT_NE(context, nullptr) << error;
@@ -84,6 +85,7 @@ void HeadlessGame::TearDown() {
     mainWindow = nullptr;
     savedMenu = nullptr;
     optionsFileName = "options.kvz";
+    mediaOptionsFileName.clear();
     ResetGameStateForTest();
     if (window) RegisterGlContext(window.get(), nullptr);
     window.reset();

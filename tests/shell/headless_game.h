@@ -13,6 +13,7 @@
 #include "platform/egl_context.h"
 #include "tests/support/media_folder.h"
 #include "tests/support/recording_window.h"
+#include "tests/support/temporary_directory.h"
 
 // The media folder the build generates.
 std::string GeneratedMediaDirectory();
@@ -55,6 +56,9 @@ class HeadlessGame : public ::testing::Test {
     // is emptied up to the quit message.
     void CloseProgram();
 
+    // The player's configuration folder: the game's options file of the
+    // test's own, never the real player's.
+    TemporaryDirectory configHome;
     std::unique_ptr<EglContext> context;
     // Made by the window factory when the program creates its window.
     std::unique_ptr<RecordingWindow> window;

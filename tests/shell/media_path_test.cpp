@@ -1,9 +1,12 @@
+#include "shell/media_path.h"
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/module_path.h"
-#include "shell/media_path.h"
+#include "tests/support/temporary_directory.h"
 
 TEST(MediaPath, LiesInTheMediaFolderBesideTheProgram) {
     SetModuleFileNameForTesting("/opt/games/kestrune/kestrune");
@@ -23,4 +26,19 @@ TEST(MediaPath, TheRealProgramPathIsKnown) {
     SetModuleFileNameForTesting("");
     EXPECT_NE(MediaPath("x").find("/media/x"), std::string::npos);
     EXPECT_EQ(MediaPath("x").front(), '/');
+}
+
+TEST(MediaPath, AnInstalledProgramFindsItsSharedMediaAndABuildTreeItsOwn) {
+    // P/bin/kestrune with its data in P/share/kestrune/media, as an install
+    // lays them out.
+    TemporaryDirectory prefix;
+    std::filesystem::create_directories(prefix.File("bin"));
+    std::filesystem::create_directories(prefix.File("share/kestrune/media"));
+    SetModuleFileNameForTesting(prefix.File("bin/kestrune"));
+    EXPECT_EQ(MediaPath("track.x"), prefix.File("share/kestrune/media/track.x"));
+
+    // A media folder beside the program is the build tree's, and wins.
+    std::filesystem::create_directories(prefix.File("bin/media"));
+    EXPECT_EQ(MediaPath("track.x"), prefix.File("bin/media/track.x"));
+    SetModuleFileNameForTesting("");
 }

@@ -39,13 +39,28 @@ TEST_F(MouseMapping, WindowedEdgesAndCentreOfA640By480View) {
     EXPECT_FLOAT_EQ(mouseY, 1.5f);
 }
 
-TEST_F(MouseMapping, ScalesByTheViewSize) {
+TEST_F(MouseMapping, TheCentreOfTheDrawingAreaAsItIsNowStandsStill) {
+    // The default window: a 640 x 480 view over an area that the menu bar
+    // leaves 455 high.
+    window.clientHeight = 455;
+    Send(WM_SIZE, SIZE_RESTORED);
     GiveDevice();
-    viewWidth = 1024.0f;
-    viewHeight = 768.0f;
-    MoveMouse(256, 576);
+    MoveMouse(320, 227);  // half a pixel above the centre
+    EXPECT_FLOAT_EQ(mouseX, 0.0f);
+    EXPECT_NEAR(mouseY, 0.0f, 0.003f);
+
+    // Resized during a race, the cursor left where it was: the next mapping
+    // is of the new size, without waiting for the mouse to move.
+    window.clientWidth = 1024;
+    window.clientHeight = 768;
+    PlaceCursor(256, 576);
+    Send(WM_ENTERSIZEMOVE);
+    Send(WM_EXITSIZEMOVE);
     EXPECT_FLOAT_EQ(mouseX, -0.5f);
     EXPECT_FLOAT_EQ(mouseY, -0.5f);
+    MoveMouse(512, 384);
+    EXPECT_FLOAT_EQ(mouseX, 0.0f);
+    EXPECT_FLOAT_EQ(mouseY, 0.0f);
 }
 
 TEST_F(MouseMapping, FullScreenTakesTheScreenPositionAsItIs) {
@@ -250,6 +265,15 @@ TEST_F(WindowMessages, KeysAreKeptAsLevels) {
     EXPECT_EQ(keyDown['C'], 1);
 }
 
+TEST_F(WindowMessages, ATapOfEscapeLeavesARaceThatWaitsForItsClick) {
+    GiveDevice();
+    phase = Waiting;
+    Send(WM_KEYDOWN, 0x1B);
+    Send(WM_KEYUP, 0x1B);
+    EXPECT_EQ(Count("leaveRace"), 1);
+    EXPECT_EQ(phase, NewRace);
+}
+
 TEST_F(WindowMessages, TheWindowCannotBeMadeSmallerThan100By100) {
     MINMAXINFO limits{};
     EXPECT_EQ(Send(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits)), 0);
@@ -325,14 +349,18 @@ TEST_F(MenuCommands, StartWhoseDeviceCannotBeMadeEndsTheProgram) {
 }
 
 TEST_F(MenuCommands, OptionsRunsItsDialogThenResumes) {
+    // Chosen from the menu on the ready screen: the race still waits for its
+    // click afterwards, the cursor being on the menu bar.
     GiveDevice();
     phase = Waiting;
+    Send(WM_ENTERMENULOOP);
+    Send(WM_EXITMENULOOP);
     Send(WM_COMMAND, IDM_OPTIONS);
     ASSERT_EQ(RunDialogs().size(), 1u);
     EXPECT_EQ(RunDialogs()[0].id, IDD_OPTIONS);
     EXPECT_EQ(RunDialogs()[0].procedure, OptionsDialogProc);
     EXPECT_EQ(RunDialogs()[0].owner, &window);
-    EXPECT_EQ(phase, Racing);
+    EXPECT_EQ(phase, Waiting);
 }
 
 TEST_F(MenuCommands, AboutRunsItsDialogThenResumes) {
@@ -346,10 +374,14 @@ TEST_F(MenuCommands, AboutRunsItsDialogThenResumes) {
 
 TEST_F(MenuCommands, HtmlHelpOpensTheHelpPageThenResumes) {
     GiveDevice();
-    phase = Waiting;
+    phase = Racing;
+    Send(WM_ENTERMENULOOP);
+    Send(WM_EXITMENULOOP);
+    fakeMilliseconds = 8000;
     Send(WM_COMMAND, IDM_HTMLHELP);
     EXPECT_EQ(OpenedFiles(), std::vector<std::string>{helpFileName});
     EXPECT_EQ(phase, Racing);
+    EXPECT_FLOAT_EQ(lastTickTime, 8.0f);
 }
 
 TEST_F(MenuCommands, ExitDestroysTheWindow) {

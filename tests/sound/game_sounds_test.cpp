@@ -10,7 +10,9 @@
 
 #include "platform/message_box.h"
 #include "platform/module_path.h"
+#include "shell/display_mode.h"
 #include "tests/support/message_box_recorder.h"
+#include "tests/support/recording_window.h"
 #include "tests/support/wave_builder.h"
 
 namespace {
@@ -139,6 +141,16 @@ TEST_F(GameSounds, TheEngineLoopsAtItsPitchAndResumesWhereItStopped) {
     // The next race starts it at 8000 Hz from where it stood.
     StartEngineSound();
     EXPECT_EQ(Mix(1), std::vector<uint8_t>{static_cast<uint8_t>(0x80 + stoppedAt)});
+}
+
+TEST_F(GameSounds, LeavingARaceSilencesEverySound) {
+    StartSound();
+    StartEngineSound();
+    for (SoundClip* clip : AllSlots()) PlayIfSilent(clip);
+    LeaveRace();  // Escape, windowed
+    TakeQueuedMessages();
+    for (SoundClip* clip : AllSlots()) EXPECT_FALSE(clip->IsPlaying());
+    EXPECT_EQ(Mix(5), std::vector<uint8_t>(5, 0x80));
 }
 
 TEST_F(GameSounds, ASecondRequestDoesNotRestartAPlayingSound) {

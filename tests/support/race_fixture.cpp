@@ -13,20 +13,34 @@ bool fakeDeviceExists = true;
 
 namespace {
 
-DWORD FakeClock() { return fakeMilliseconds; }
+DWORD FakeClock() {
+    return fakeMilliseconds;
+}
 
-void RecordReset() { raceCalls.push_back("resetRace"); }
-void RecordWaiting() { raceCalls.push_back("updateWaitingScene"); }
-void RecordDrive() { raceCalls.push_back("driveCar"); }
-void RecordCollisions() { raceCalls.push_back("checkCollisions"); }
-void RecordRender() { raceCalls.push_back("renderFrame"); }
+void RecordReset() {
+    raceCalls.push_back("resetRace");
+}
+void RecordWaiting() {
+    raceCalls.push_back("updateWaitingScene");
+}
+void RecordDrive() {
+    raceCalls.push_back("driveCar");
+}
+void RecordCollisions() {
+    raceCalls.push_back("checkCollisions");
+}
+void RecordRender() {
+    raceCalls.push_back("renderFrame");
+}
 void RecordLeave() {
     raceCalls.push_back("leaveRace");
     // What the real leaving sequence does to the race state.
     fakeDeviceExists = false;
     phase = NewRace;
 }
-bool FakeDevice() { return fakeDeviceExists; }
+bool FakeDevice() {
+    return fakeDeviceExists;
+}
 void RecordCue(RaceCue cue) {
     if (cue == RaceCue::FinishMusic) {
         raceCalls.push_back("cue:music");
@@ -35,8 +49,12 @@ void RecordCue(RaceCue cue) {
         raceCalls.push_back("cue:zone" + std::to_string(zone));
     }
 }
-void RecordStopEngine() { raceCalls.push_back("stopEngine"); }
-void RecordToggleCar() { raceCalls.push_back("toggleCar"); }
+void RecordStopEngine() {
+    raceCalls.push_back("stopEngine");
+}
+void RecordToggleCar() {
+    raceCalls.push_back("toggleCar");
+}
 
 }  // namespace
 
@@ -44,6 +62,7 @@ void ResetGameStateForTest() {
     phase = NewRace;
     lapCount = 0;
     lastZone = 0;
+    zonesEntered = 0;
     damageLevel = 0;
     raceTime = 0.0f;
     score = 0;
@@ -53,8 +72,10 @@ void ResetGameStateForTest() {
     mouseX = 0.0f;
     mouseY = 0.0f;
     std::memset(keyDown, 0, sizeof keyDown);
+    std::memset(keyPressed, 0, sizeof keyPressed);
     viewWidth = 640.0f;
     viewHeight = 480.0f;
+    phaseBeforePause = notPaused;
     std::strcpy(scoreText, "SCORE: 0");
     std::strcpy(messageText, "Welcome");
     GameOptions = GameOptionsRecord{};
@@ -66,9 +87,9 @@ void RaceFixture::SetUp() {
     SetTimeSource(FakeClock);
     raceCalls.clear();
     fakeDeviceExists = true;
-    raceLinks = RaceLinks{RecordReset,  RecordWaiting, RecordDrive,      RecordCollisions,
-                          RecordRender, RecordLeave,   FakeDevice,       RecordCue,
-                          RecordStopEngine, RecordToggleCar};
+    raceLinks =
+        RaceLinks{RecordReset, RecordWaiting, RecordDrive, RecordCollisions, RecordRender,
+                  RecordLeave, FakeDevice,    RecordCue,   RecordStopEngine, RecordToggleCar};
 }
 
 void RaceFixture::TearDown() {

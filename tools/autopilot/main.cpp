@@ -175,8 +175,7 @@ int main(int argc, char** argv) {
         recording.Advance(clockMilliseconds - before);
         if (phase == Waiting && !clicked && frameNumber > 2) {
             // The click that starts the race clock.
-            lastTickTime = static_cast<float>(ClockSeconds());
-            phase = Racing;
+            StartRaceClock();
             clicked = true;
         }
         if (phase == Racing && carObject) {

@@ -83,8 +83,7 @@ long BeginLap() {
         StepFrame();
     }
     AdvanceClock();
-    lastTickTime = static_cast<float>(ClockSeconds());
-    phase = Racing;
+    StartRaceClock();
     return frames;
 }
 

@@ -82,7 +82,7 @@ enum class BmpHeader { Core, Info, V4, V5 };
 
 struct BmpForm {
     uint32_t bitsPerPixel;
-    uint32_t compression = 0;  // BI_RGB, BI_BITFIELDS 3, BI_ALPHABITFIELDS 6
+    uint32_t compression = 0;  // BI_RGB, BI_RLE8 1, BI_RLE4 2, BI_BITFIELDS 3, BI_ALPHABITFIELDS 6
     uint32_t masks[4] = {};
     BmpHeader header = BmpHeader::Info;
     bool topDown = false;
@@ -133,6 +133,50 @@ Bytes Palette(const BmpForm& form) {
     return palette;
 }
 
+// Run-length rows, bottom first: runs of two or more equal pixels as a count
+// and a value, stretches of differing ones as literal runs padded to a 16-bit
+// word, a line end after each row and a bitmap end after the last. A move of
+// nothing at the start reaches the move escape too.
+Bytes RunLengthPixels(const RgbaImage& image, const BmpForm& form) {
+    const bool fourBit = form.compression == 2;
+    Bytes bytes = {0, 2, 0, 0};
+    for (uint32_t fileRow = 0; fileRow < image.height; ++fileRow) {
+        std::vector<uint32_t> row;
+        for (uint32_t x = 0; x < image.width; ++x)
+            row.push_back(Encode(PixelOf(image, x, image.height - 1 - fileRow), form));
+        for (size_t x = 0; x < row.size();) {
+            size_t run = 1;
+            while (x + run < row.size() && run < 255 && row[x + run] == row[x]) ++run;
+            size_t literal = 0;
+            while (run == 1 && x + literal < row.size() && literal < 255 &&
+                   (x + literal + 1 == row.size() || row[x + literal] != row[x + literal + 1]))
+                ++literal;
+            if (literal < 3) {
+                const uint32_t value = fourBit ? row[x] << 4 | row[x] : row[x];
+                bytes.insert(bytes.end(), {static_cast<uint8_t>(run), static_cast<uint8_t>(value)});
+                x += run;
+                continue;
+            }
+            bytes.insert(bytes.end(), {0, static_cast<uint8_t>(literal)});
+            Bytes values;
+            for (size_t i = 0; i < literal; ++i) {
+                if (!fourBit) {
+                    values.push_back(static_cast<uint8_t>(row[x + i]));
+                } else if (i % 2 == 0) {
+                    values.push_back(static_cast<uint8_t>(row[x + i] << 4));
+                } else {
+                    values.back() |= static_cast<uint8_t>(row[x + i]);
+                }
+            }
+            if (values.size() % 2 != 0) values.push_back(0);
+            bytes.insert(bytes.end(), values.begin(), values.end());
+            x += literal;
+        }
+        bytes.insert(bytes.end(), {0, static_cast<uint8_t>(fileRow + 1 == image.height ? 1 : 0)});
+    }
+    return bytes;
+}
+
 Bytes MakeBmp(const RgbaImage& image, const BmpForm& form) {
     Bytes header;
     const uint32_t headerSize = form.header == BmpHeader::Core ? 12
@@ -171,8 +215,10 @@ Bytes MakeBmp(const RgbaImage& image, const BmpForm& form) {
     }
 
     const uint32_t stride = (image.width * form.bitsPerPixel + 31) / 32 * 4;
-    Bytes pixels(size_t{stride} * image.height, 0);
-    for (uint32_t y = 0; y < image.height; ++y) {
+    const bool runLength = form.compression == 1 || form.compression == 2;
+    Bytes pixels(runLength ? 0 : size_t{stride} * image.height, 0);
+    if (runLength) pixels = RunLengthPixels(image, form);
+    for (uint32_t y = 0; y < image.height && !runLength; ++y) {
         const uint32_t fileRow = form.topDown ? y : image.height - 1 - y;
         uint8_t* row = pixels.data() + size_t{fileRow} * stride;
         for (uint32_t x = 0; x < image.width; ++x) {
@@ -215,6 +261,8 @@ void BmpVariants(const RgbaImage& image, const fs::path& folder, const std::stri
     Save(folder, stem + "-1.bmp", MakeBmp(image, Form(1)));
     Save(folder, stem + "-4.bmp", MakeBmp(image, Form(4)));
     Save(folder, stem + "-8.bmp", MakeBmp(image, Form(8)));
+    Save(folder, stem + "-rle4.bmp", MakeBmp(image, Form(4, 2)));
+    Save(folder, stem + "-rle8.bmp", MakeBmp(image, Form(8, 1)));
     Save(folder, stem + "-555.bmp", MakeBmp(image, Form(16)));
     Save(folder, stem + "-565.bmp", MakeBmp(image, Form(16, 3, 0xF800, 0x07E0, 0x001F)));
     Save(folder, stem + "-4444.bmp", MakeBmp(image, Form(16, 6, 0x0F00, 0x00F0, 0x000F, 0xF000)));

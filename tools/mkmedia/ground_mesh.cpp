@@ -1,6 +1,7 @@
 #include "ground_mesh.h"
 
 #include <cmath>
+#include <map>
 #include <set>
 #include <utility>
 #include <vector>
@@ -19,6 +20,25 @@ constexpr double gridClearance = 3.0;   // no terrain point this close to the ro
 constexpr double grassTile = 24.0;      // world units per repeat of the grass
 constexpr double asphaltRepeat = 12.0;  // world units per repeat of the road markings
 constexpr int roadColumns = 4;          // strips across the road
+
+// Beyond the map the ground goes on in coarser cells far enough that the
+// chase camera, whose far plane lies 500 away and whose view corners reach
+// about 580, never looks past its end, even from the fence. The cells are a
+// whole number of terrain steps, so the rim points fall on their corners, and
+// small enough that the ray test's grid still lists each in a few cells of its
+// own instead of testing it for every ray.
+constexpr double outerHalf = 840.0;
+constexpr double outerStep = 30.0;  // divides outerHalf - worldHalf and worldHalf alike
+
+// The fence round the edge of the world. The car is held five units inside it,
+// at 234: room for its nose, and for the chase camera 3.75 behind it.
+constexpr double fenceLine = 239.0;
+constexpr int fenceSpans = 30;  // per side, a post at each end
+constexpr double postHalfWidth = 0.12;
+constexpr double postHeight = 1.5;
+constexpr double footDepth = 0.6;  // posts and rails reach this far into the ground
+constexpr double railLows[] = {0.6, 1.1};
+constexpr double railHeight = 0.25;
 
 // Arc lengths of the road's cross-sections: one pair bounding the start line,
 // the rest evenly spaced round the lap.
@@ -54,6 +74,115 @@ void AddGroundTriangle(Model& model, uint32_t material, uint32_t a, uint32_t b, 
     }
 }
 
+// The ground beyond the map: coarse cells out to outerHalf. The cells along
+// the map's rim fan out from the rim points the terrain used, so the two meet
+// without a crack. Returns false when a rim point is missing.
+bool AddOuterGround(Model& model, uint32_t material, const std::vector<GroundPoint>& points,
+                    size_t gridPoints) {
+    std::map<std::pair<long, long>, size_t> rim;
+    for (size_t i = 0; i < gridPoints; ++i) {
+        const GroundPoint& p = points[i];
+        if (std::abs(p.x) == worldHalf || std::abs(p.z) == worldHalf)
+            rim[{std::lround(p.x), std::lround(p.z)}] = i;
+    }
+    auto vertex = [&](const GroundPoint& p) {
+        return model.AddVertex(GrassVertex(p, GroundHeight(p.x, p.z)));
+    };
+    int cells = static_cast<int>(2 * outerHalf / outerStep);
+    int perCell = static_cast<int>(outerStep / gridStep);
+    for (int iz = 0; iz < cells; ++iz) {
+        for (int ix = 0; ix < cells; ++ix) {
+            double x0 = -outerHalf + ix * outerStep, z0 = -outerHalf + iz * outerStep;
+            double x1 = x0 + outerStep, z1 = z0 + outerStep;
+            bool insideX = x0 >= -worldHalf && x1 <= worldHalf;
+            bool insideZ = z0 >= -worldHalf && z1 <= worldHalf;
+            if (insideX && insideZ) continue;
+            // The side a rim cell shares with the map, as its two ends and
+            // the far corners opposite them.
+            GroundPoint from, to, farFrom, farTo;
+            if (insideZ && (x0 == worldHalf || x1 == -worldHalf)) {
+                double rimX = x0 == worldHalf ? x0 : x1, farX = x0 == worldHalf ? x1 : x0;
+                from = {rimX, z0}, to = {rimX, z1}, farFrom = {farX, z0}, farTo = {farX, z1};
+            } else if (insideX && (z0 == worldHalf || z1 == -worldHalf)) {
+                double rimZ = z0 == worldHalf ? z0 : z1, farZ = z0 == worldHalf ? z1 : z0;
+                from = {x0, rimZ}, to = {x1, rimZ}, farFrom = {x0, farZ}, farTo = {x1, farZ};
+            } else {
+                uint32_t a = vertex({x0, z0}), b = vertex({x1, z0});
+                uint32_t c = vertex({x1, z1}), d = vertex({x0, z1});
+                AddGroundTriangle(model, material, a, b, c);
+                AddGroundTriangle(model, material, a, c, d);
+                continue;
+            }
+            // Half the rim points fan to one far corner, half to the other.
+            std::vector<uint32_t> along;
+            for (int k = 0; k <= perCell; ++k) {
+                double t = static_cast<double>(k) / perCell;
+                GroundPoint p{from.x + (to.x - from.x) * t, from.z + (to.z - from.z) * t};
+                auto found = rim.find({std::lround(p.x), std::lround(p.z)});
+                if (found == rim.end()) return false;
+                along.push_back(vertex(points[found->second]));
+            }
+            uint32_t nearFar = vertex(farFrom), otherFar = vertex(farTo);
+            for (int k = 0; k < perCell; ++k) {
+                uint32_t apex = k < perCell / 2 ? nearFar : otherFar;
+                AddGroundTriangle(model, material, along[k], along[k + 1], apex);
+            }
+            AddGroundTriangle(model, material, along[perCell / 2], nearFar, otherFar);
+        }
+    }
+    return true;
+}
+
+// A white running rail on posts round the edge of the world, so that a car
+// held there stops at something a player knows. Only what faces the world is
+// built: the car and its camera never get beyond it. Every face is vertical,
+// so a ray cast straight up never meets one and the ground's height is the
+// ground's alone.
+void AddEdgeFence(Model& model, uint32_t material) {
+    // Each side runs from one corner to the next, anticlockwise seen from
+    // above; `inward` points back into the world.
+    struct Side {
+        GroundPoint start, step, inward;
+    };
+    const double span = 2 * fenceLine / fenceSpans;
+    const Side sides[] = {
+        {{fenceLine, -fenceLine}, {0, span}, {-1, 0}},
+        {{fenceLine, fenceLine}, {-span, 0}, {0, -1}},
+        {{-fenceLine, fenceLine}, {0, -span}, {1, 0}},
+        {{-fenceLine, -fenceLine}, {span, 0}, {0, 1}},
+    };
+    const std::array<double, 8> plain{};
+    for (const Side& side : sides) {
+        const Vec3 in{side.inward.x, 0, side.inward.z};
+        const double length = std::hypot(side.step.x, side.step.z);
+        const Vec3 ahead{side.step.x / length, 0, side.step.z / length};
+        for (int k = 0; k < fenceSpans; ++k) {
+            GroundPoint p{side.start.x + side.step.x * k, side.start.z + side.step.z * k};
+            GroundPoint q{p.x + side.step.x, p.z + side.step.z};
+            double groundP = GroundHeight(p.x, p.z), groundQ = GroundHeight(q.x, q.z);
+            // The post: its face towards the world and both its sides.
+            Vec3 centre{p.x, 0, p.z};
+            Vec3 front = centre + in * postHalfWidth, back = centre - in * postHalfWidth;
+            Vec3 left = ahead * -postHalfWidth, right = ahead * postHalfWidth;
+            double low = groundP - footDepth, high = groundP + postHeight;
+            auto at = [](const Vec3& v, double y) { return Vec3{v.x, y, v.z}; };
+            model.AddFacingQuad(material, at(front + left, low), at(front + left, high),
+                                at(front + right, high), at(front + right, low), in, plain);
+            model.AddFacingQuad(material, at(back + left, low), at(back + left, high),
+                                at(front + left, high), at(front + left, low), ahead * -1.0, plain);
+            model.AddFacingQuad(material, at(front + right, low), at(front + right, high),
+                                at(back + right, high), at(back + right, low), ahead, plain);
+            // The rails on the posts' world side, following the ground.
+            Vec3 railP = front + in * 0.01, railQ = Vec3{q.x, 0, q.z} + in * (postHalfWidth + 0.01);
+            for (double rail : railLows) {
+                model.AddFacingQuad(
+                    material, at(railP, groundP + rail), at(railP, groundP + rail + railHeight),
+                    at(railQ, groundQ + rail + railHeight), at(railQ, groundQ + rail), in, plain);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 Model BuildGroundModel(std::string& problem) {
@@ -71,6 +200,10 @@ Model BuildGroundModel(std::string& problem) {
     uint32_t grassMaterial = model.AddMaterial(grass);
     uint32_t asphaltMaterial = model.AddMaterial(asphalt);
     uint32_t lineMaterial = model.AddMaterial(line);
+    ModelMaterial fence;
+    fence.name = "Fence";
+    fence.diffuse = Rgb(236, 234, 226);
+    uint32_t fenceMaterial = model.AddMaterial(fence);
 
     std::vector<double> rows = RoadRows();
     size_t rowCount = rows.size();
@@ -91,7 +224,7 @@ Model BuildGroundModel(std::string& problem) {
             points.push_back({x, z});
         }
     }
-    size_t firstEdgePoint = points.size();
+    size_t firstEdgePoint = points.size();  // the grid's points come first
     for (double s : rows) points.push_back(RoadPoint(s, -roadHalfWidth));
     for (double s : rows) points.push_back(RoadPoint(s, roadHalfWidth));
 
@@ -138,6 +271,12 @@ Model BuildGroundModel(std::string& problem) {
         uint32_t c = model.AddVertex(GrassVertex(points[t[2]], heights[t[2]]));
         AddGroundTriangle(model, grassMaterial, a, b, c);
     }
+
+    if (!AddOuterGround(model, grassMaterial, points, firstEdgePoint)) {
+        problem = "a point of the world's rim is missing from the terrain";
+        return {};
+    }
+    AddEdgeFence(model, fenceMaterial);
 
     // The road: cross-sections flat across, strips between them. The end
     // points of each section are the very edge points the terrain used.

@@ -36,8 +36,8 @@ kbd { background: #e8ecff; color: #10183a; border-radius: 3px; padding: 0 5px; f
 <p>Choose <b>File &gt; Start</b>, or click the lower part of the title picture (where it says
 <i>Click here to start</i>). The race is set up and waits for you: click once in the picture to
 start the clock.</p>
-<p>Press <kbd>Esc</kbd> during a race to leave it and return to the title picture. Start again
-whenever you like.</p>
+<p>Press <kbd>Esc</kbd> at any time in a race, waiting for the click or after its end too, to
+leave it and return to the title picture. Start again whenever you like.</p>
 
 <h2>Driving with the mouse</h2>
 <p>The mouse is the only control. Where the cursor stands in the picture sets how you drive:</p>
@@ -55,8 +55,9 @@ to the road.</p>
 
 <h2>The rules</h2>
 <ul>
-<li>Drive <b>five laps</b> of the circuit. A lap counts each time you cross the start line
-driving on round the course.</li>
+<li>Drive <b>five laps</b> of the circuit. A lap counts when you cross the start line
+having driven through every part of the course since the start or since your last lap, either
+way round; rocking back and forth over the line counts nothing.</li>
 <li><b>Trees</b> stand close to the road, and the corners are lined with them: cutting a
 corner is asking for trouble.</li>
 <li><b>Zorveks</b>, the wandering robots, stagger towards your car. You will hear one call
@@ -64,7 +65,9 @@ out when it is near.</li>
 <li>Every tree or Zorvek you touch damages the car. The <b>fourth hit wrecks it</b> and the
 race is over.</li>
 <li>The score counts the races you finish in a row; a wreck sets it back to zero. The best
-race time is kept as long as the game runs.</li>
+time of the races you finish is kept as long as the game runs.</li>
+<li>A white fence runs round the edge of the world: the car stops against it, and you can
+turn and drive back.</li>
 </ul>
 
 <h2>Messages</h2>

@@ -1,4 +1,5 @@
 // kestrune-mkmedia FOLDER: writes every data file of the game into FOLDER.
+// kestrune-mkmedia --icons FOLDER: writes the desktop's icons into FOLDER.
 // The same program always writes the same bytes.
 #include <cstdio>
 #include <filesystem>
@@ -8,16 +9,25 @@
 #include "media_writers.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: kestrune-mkmedia FOLDER\n");
+    const bool icons = argc == 3 && std::string(argv[1]) == "--icons";
+    if (argc != 2 && !icons) {
+        std::fprintf(stderr, "usage: kestrune-mkmedia [--icons] FOLDER\n");
         return 2;
     }
-    std::string folder = argv[1];
+    std::string folder = argv[argc - 1];
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
         std::fprintf(stderr, "kestrune-mkmedia: cannot make %s\n", folder.c_str());
         return 1;
+    }
+    if (icons) {
+        if (!WriteIcons(folder) || !WriteText(folder + "/.generated", "kestrune icons\n")) {
+            std::fprintf(stderr, "kestrune-mkmedia: could not write the icons into %s\n",
+                         folder.c_str());
+            return 1;
+        }
+        return 0;
     }
     struct Step {
         const char* what;

@@ -13,3 +13,7 @@ bool WriteFlag(const std::string& folder);
 bool WriteSplash(const std::string& folder);
 bool WriteSounds(const std::string& folder);
 bool WriteHelpPage(const std::string& folder);
+
+// The desktop icon, hicolor/<N>x<N>/apps/kestrune.png for every size N a
+// desktop asks for, under `folder`; not a data file of the game.
+bool WriteIcons(const std::string& folder);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "car_picture.h"
 #include "image_files.h"
 #include "media_writers.h"
 #include "random_stream.h"
@@ -73,8 +74,8 @@ void PaintTree(Picture& picture, double x, double base, double size, const Colou
     picture.FillEllipse(x - size * 0.08, base - size * 0.8, size * 0.28, size * 0.3, leaves);
 }
 
-// The player's red roadster from behind, as the chase camera shows it;
-// `k` scales the drawing, which is laid out for a scale of 1.
+}  // namespace
+
 void PaintCar(Picture& picture, double cx, double base, double k) {
     Colour red = Rgb(214, 30, 24), dark = Rgb(30, 30, 34);
     auto rect = [&](double x0, double y0, double x1, double y1, const Colour& colour) {
@@ -102,8 +103,6 @@ void PaintCar(Picture& picture, double cx, double base, double k) {
     picture.FillEllipse(cx, base - 126 * k, 26 * k, 26 * k, Rgb(250, 208, 40));
     picture.FillEllipse(cx - 8 * k, base - 134 * k, 9 * k, 7 * k, Rgb(255, 240, 150));
 }
-
-}  // namespace
 
 bool WriteSplash(const std::string& folder) {
     TextPainter text;

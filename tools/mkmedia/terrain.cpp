@@ -69,6 +69,10 @@ double HillHeight(double x, double z) {
     double p = 6;
     double rim = std::pow(std::pow(std::abs(x), p) + std::pow(std::abs(z), p), 1 / p);
     height += 8.0 * SmoothStep((rim - 205) / 40);
+    // Beyond the fence at the world's edge the land climbs into far hills,
+    // which close the horizon the camera sees over the fence.
+    double beyond = std::max(std::abs(x), std::abs(z));
+    height += 9.0 * SmoothStep((beyond - 300) / 250);
     // Flat and low round the advert's posts.
     double advert = std::hypot(x - advertX, z - advertZ);
     double keep = SmoothStep((advert - 12) / 28);
