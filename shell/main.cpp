@@ -1,8 +1,8 @@
 // The program's entry point: start-up in its order, the main loop, and the
 // exit code of the quit message.
+#include "core/options.h"
 #include "platform/fltk_window.h"
 #include "shell/main_loop.h"
-#include "shell/options.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
 

@@ -7,11 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "drive/random.h"
+#include "core/options.h"
+#include "core/random.h"
 #include "race/game_state.h"
 #include "render/device.h"
 #include "render/mesh_object.h"
-#include "shell/options.h"
 #include "tests/drive/synthetic_track.h"
 #include "tests/support/recording_device.h"
 #include "tests/support/wave_builder.h"

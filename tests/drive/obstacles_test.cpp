@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "drive/random.h"
+#include "core/random.h"
 #include "race/game_state.h"
 #include "tests/drive/synthetic_track.h"
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "drive/car.h"
+#include "core/camera.h"
+#include "core/options.h"
 #include "platform/egl_context.h"
 #include "race/game_state.h"
 #include "render/device.h"
 #include "render/mesh_object.h"
-#include "shell/options.h"
 #include "tests/support/media_folder.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/recording_direct3d.h"

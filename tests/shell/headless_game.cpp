@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "core/options.h"
 #include "platform/clock.h"
 #include "platform/gl_context.h"
 #include "race/frame_step.h"
@@ -11,7 +12,6 @@
 #include "race/race_links.h"
 #include "render/device.h"
 #include "shell/display_mode.h"
-#include "shell/options.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
 #include "tests/support/message_box_recorder.h"

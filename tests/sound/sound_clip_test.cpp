@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "drive/random.h"
+#include "core/random.h"
 #include "platform/clock.h"
 #include "sound/game_sounds.h"
 #include "sound/sound_device.h"

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "core/media_path.h"
+#include "core/options.h"
 #include "drive/track_map.h"
 #include "platform/clock.h"
 #include "platform/egl_context.h"
@@ -29,8 +31,6 @@
 #include "render/device.h"
 #include "render/mesh_object.h"
 #include "shell/game_links.h"
-#include "shell/media_path.h"
-#include "shell/options.h"
 #include "sound/game_sounds.h"
 #include "sound_recording.h"
 #include "steering.h"

@@ -30,6 +30,7 @@
 #include <string>
 
 #include "bench_lap.h"
+#include "core/media_path.h"
 #include "drive/track_map.h"
 #include "measures.h"
 #include "platform/egl_context.h"
@@ -38,7 +39,6 @@
 #include "race/game_state.h"
 #include "report.h"
 #include "shell/game_links.h"
-#include "shell/media_path.h"
 #include "sound/game_sounds.h"
 
 namespace {

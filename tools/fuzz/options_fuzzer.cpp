@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "shell/options.h"
+#include "core/options.h"
 #include "tools/fuzz/require.h"
 
 namespace {

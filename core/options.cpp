@@ -1,4 +1,4 @@
-#include "shell/options.h"
+#include "core/options.h"
 
 #include <fcntl.h>
 #include <pwd.h>
