@@ -758,8 +758,11 @@ void PollEvents() {
 void WaitForEvents() {
     Fl::wait();
 }
+void WaitForEventsAtMost(double seconds) {
+    Fl::wait(seconds);
+}
 
-const EventPump fltkPump = {PollEvents, WaitForEvents};
+const EventPump fltkPump = {PollEvents, WaitForEvents, WaitForEventsAtMost};
 
 // Message boxes: FLTK's, with the game's caption and the kind's icon.
 int ShowFltkMessageBox(HWND, const char* text, const char* caption, UINT type) {

@@ -189,6 +189,18 @@ BOOL WaitMessage() {
     return TRUE;
 }
 
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD milliseconds, DWORD) {
+    if (count != 0) return WAIT_FAILED;
+    if (Queue().empty() && eventPump != nullptr) {
+        if (milliseconds == INFINITE || eventPump->waitAtMost == nullptr) {
+            eventPump->wait();
+        } else {
+            eventPump->waitAtMost(milliseconds / 1000.0);
+        }
+    }
+    return Queue().empty() ? WAIT_TIMEOUT : WAIT_OBJECT_0;
+}
+
 // The toolkit already reports the character of a key press as WM_CHAR or
 // WM_SYSCHAR, so there is nothing left to translate.
 BOOL TranslateMessage(const MSG*) {

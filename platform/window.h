@@ -241,14 +241,27 @@ void PostQuitMessage(int exitCode);
 BOOL PeekMessageA(MSG* message, HWND window, UINT first, UINT last, UINT removal);
 // Waits until the toolkit has an event or a message is posted.
 BOOL WaitMessage();
+// The same, for at most `milliseconds` (INFINITE: no limit). Only the queue
+// can be waited on: `count` must be 0. WAIT_OBJECT_0 when a message waits,
+// WAIT_TIMEOUT otherwise.
+using HANDLE = void*;
+constexpr DWORD INFINITE = 0xFFFFFFFF;
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_TIMEOUT = 258;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+constexpr DWORD QS_ALLINPUT = 0x04FF;
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
+                                DWORD milliseconds, DWORD wakeMask);
 BOOL TranslateMessage(const MSG* message);
 LRESULT DispatchMessageA(const MSG* message);
 
 // How the queue reaches the toolkit's events: `poll` handles what is pending
-// without waiting, `wait` blocks until something happens. Tests install none.
+// without waiting, `wait` blocks until something happens, `waitAtMost` no
+// longer than the seconds given. Tests install none.
 struct EventPump {
     void (*poll)();
     void (*wait)();
+    void (*waitAtMost)(double seconds);
 };
 void SetEventPump(const EventPump* pump);
 

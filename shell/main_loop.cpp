@@ -2,6 +2,7 @@
 
 #include "race/frame_step.h"
 #include "render/device.h"
+#include "shell/game_controller.h"
 
 int RunMainLoop(HACCEL accelerators) {
     MSG message{};
@@ -13,12 +14,17 @@ int RunMainLoop(HACCEL accelerators) {
                 TranslateMessage(&message);
                 DispatchMessageA(&message);
             }
+        } else if (ReadGameController()) {
+            // A controller's press is a message like the mouse's: it goes
+            // before the next frame.
         } else if (device != nullptr) {
             StepFrame();
         } else {
             // Without a game there is nothing to do between messages, so the
-            // loop sleeps until the next event instead of polling at full speed.
-            WaitMessage();
+            // loop sleeps until the next event instead of polling at full
+            // speed; a controller raises no event, so it is read now and then.
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, GameControllerWaitMilliseconds(),
+                                      QS_ALLINPUT);
         }
     }
     return static_cast<int>(message.wParam);

@@ -59,7 +59,7 @@ TEST(HelpPage, IsSelfContainedAndCoversTheGame) {
     }
     for (const char* topic :
          {"five laps", "Esc", "File &gt; Start", "Options", "Exit", "Zorveks", "fourth hit",
-          "GAME OVER", "You made it 5 laps!", "Lights", "Windowed",
+          "GAME OVER", "You made it 5 laps!", "Lights", "Windowed", "controller", "Left stick",
           // Laps are driven, not collected by rocking over the line.
           "driven through every part of the course", "rocking back and forth"}) {
         EXPECT_NE(page.find(topic), std::string::npos) << topic;

@@ -12,6 +12,7 @@
 #include "race/race_links.h"
 #include "render/device.h"
 #include "shell/display_mode.h"
+#include "shell/game_controller.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
 #include "tests/support/message_box_recorder.h"
@@ -111,12 +112,17 @@ bool HeadlessGame::StartProgram() {
 
 void HeadlessGame::LoopOnce() {
     DispatchWaitingMessages();
+    if (ReadGameController()) DispatchWaitingMessages();
     if (device != nullptr) {
         // 16, 17, 17 milliseconds: sixty frames a second on average.
         gameMilliseconds += (frameCount % 3 == 0) ? 16 : 17;
         ++frameCount;
         StepFrame();
     }
+}
+
+void HeadlessGame::LetTimePass(DWORD milliseconds) {
+    gameMilliseconds += milliseconds;
 }
 
 void HeadlessGame::ChooseStart() {

@@ -32,9 +32,12 @@ class HeadlessGame : public ::testing::Test {
     // bitmaps, sound device, sounds, score line. False when no window came.
     bool StartProgram();
 
-    // One turn of the main loop: every waiting message dispatched, then one
-    // frame when a device exists. The clock moves on by a 60 Hz frame.
+    // One turn of the main loop: every waiting message dispatched, the game
+    // controller read (its presses dispatched too), then one frame when a
+    // device exists. The clock moves on by a 60 Hz frame.
     void LoopOnce();
+    // The clock moves on without a frame.
+    void LetTimePass(DWORD milliseconds);
 
     // The File menu's Start, as the menu sends it.
     void ChooseStart();

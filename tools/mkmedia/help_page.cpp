@@ -40,7 +40,7 @@ start the clock.</p>
 leave it and return to the title picture. Start again whenever you like.</p>
 
 <h2>Driving with the mouse</h2>
-<p>The mouse is the only control. Where the cursor stands in the picture sets how you drive:</p>
+<p>Where the cursor stands in the picture sets how you drive:</p>
 <table>
 <tr><th>Cursor</th><th>Car</th></tr>
 <tr><td>Above the centre</td><td>Drives forward; the higher, the faster.</td></tr>
@@ -52,6 +52,25 @@ leave it and return to the title picture. Start again whenever you like.</p>
 <p>The car does exactly what the cursor asks, with no run-out: bring the cursor back to the
 centre and it stops at once. Off the tarmac the car crawls at an eighth of its speed, so keep
 to the road.</p>
+
+<h2>Playing with a controller</h2>
+<p>A game controller plays the game as well, plugged in before the game starts or while it
+runs; the first one connected is the one that counts. The mouse still works beside it:
+whichever of the two moved last steers.</p>
+<table>
+<tr><th>Controller</th><th>Does</th></tr>
+<tr><td>Left stick</td><td>Steers as the cursor does: up drives forward, down backward, left
+and right turn, and pushed to its end it is the cursor at the edge of the picture. Let go, the
+car stands still.</td></tr>
+<tr><td>Right trigger, left trigger</td><td>Drive forward, backward: another way to give the
+stick's up and down.</td></tr>
+<tr><td>A (the lower face button)</td><td>The click: starts a race from the title picture, then
+starts the clock.</td></tr>
+<tr><td>Start</td><td>File &gt; Start.</td></tr>
+<tr><td>B (the right face button) or Back</td><td><kbd>Esc</kbd>: leaves the race.</td></tr>
+</table>
+<p>The controller is only listened to while the game's window is in front, windowed or full
+screen.</p>
 
 <h2>The rules</h2>
 <ul>

@@ -1,0 +1,208 @@
+#include "platform/xinput.h"
+
+#include <SDL.h>
+
+#include <cstring>
+#include <deque>
+
+#include "platform/clock.h"
+
+namespace {
+
+// A pad nobody reads for a long while (a dialog open) must not fill memory
+// with its presses; the oldest are the ones let go.
+constexpr size_t keystrokeLimit = 64;
+
+WORD PadKeyOf(Uint8 button) {
+    switch (button) {
+        case SDL_CONTROLLER_BUTTON_A:
+            return VK_PAD_A;
+        case SDL_CONTROLLER_BUTTON_B:
+            return VK_PAD_B;
+        case SDL_CONTROLLER_BUTTON_BACK:
+            return VK_PAD_BACK;
+        case SDL_CONTROLLER_BUTTON_START:
+            return VK_PAD_START;
+        default:
+            return 0;
+    }
+}
+
+// SDL's triggers run 0..32767, XInput's 0..255.
+BYTE TriggerOf(Sint16 value) {
+    return static_cast<BYTE>(value <= 0 ? 0 : value >> 7);
+}
+
+// SDL's y grows downwards, XInput's upwards; SDL's topmost value has no
+// opposite in 16 bits.
+int16_t UpwardsOf(Sint16 value) {
+    return static_cast<int16_t>(value == -32768 ? 32767 : -value);
+}
+
+// SDL's game-controller subsystem and the one controller played with.
+class Controllers {
+  public:
+    Controllers() = default;
+    Controllers(const Controllers&) = delete;
+    Controllers& operator=(const Controllers&) = delete;
+    ~Controllers() {
+        Close();
+        if (started) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+    }
+
+    // Brings SDL's news in: arrivals, removals and presses.
+    void Poll() {
+        if (!Start()) return;
+        if (controller == nullptr) {
+            const DWORD now = timeGetTime();
+            if (arrivalChecked && now - lastArrivalCheck < controllerArrivalCheckMilliseconds) {
+                return;
+            }
+            arrivalChecked = true;
+            lastArrivalCheck = now;
+        }
+        SDL_GameControllerUpdate();
+        SDL_Event events[16];
+        int count = 0;
+        // Nothing else in the game reads SDL's queue, so all of it is taken.
+        while ((count = SDL_PeepEvents(events, 16, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) >
+               0) {
+            for (int i = 0; i < count; ++i) Handle(events[i]);
+        }
+        if (controller == nullptr) OpenFirst();
+    }
+
+    bool Connected() const { return controller != nullptr; }
+
+    XINPUT_STATE State() {
+        XINPUT_GAMEPAD pad{};
+        auto axis = [this](SDL_GameControllerAxis which) {
+            return SDL_GameControllerGetAxis(controller, which);
+        };
+        auto button = [this](SDL_GameControllerButton which, WORD bit) {
+            return SDL_GameControllerGetButton(controller, which) ? bit : WORD{0};
+        };
+        pad.wButtons = button(SDL_CONTROLLER_BUTTON_A, XINPUT_GAMEPAD_A) |
+                       button(SDL_CONTROLLER_BUTTON_B, XINPUT_GAMEPAD_B) |
+                       button(SDL_CONTROLLER_BUTTON_BACK, XINPUT_GAMEPAD_BACK) |
+                       button(SDL_CONTROLLER_BUTTON_START, XINPUT_GAMEPAD_START);
+        pad.bLeftTrigger = TriggerOf(axis(SDL_CONTROLLER_AXIS_TRIGGERLEFT));
+        pad.bRightTrigger = TriggerOf(axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT));
+        pad.sThumbLX = axis(SDL_CONTROLLER_AXIS_LEFTX);
+        pad.sThumbLY = UpwardsOf(axis(SDL_CONTROLLER_AXIS_LEFTY));
+        pad.sThumbRX = axis(SDL_CONTROLLER_AXIS_RIGHTX);
+        pad.sThumbRY = UpwardsOf(axis(SDL_CONTROLLER_AXIS_RIGHTY));
+        if (std::memcmp(&pad, &lastPad, sizeof pad) != 0) {
+            lastPad = pad;
+            ++packetNumber;
+        }
+        return XINPUT_STATE{packetNumber, lastPad};
+    }
+
+    std::deque<XINPUT_KEYSTROKE> keystrokes;
+
+  private:
+    bool Start() {
+        if (started || failed) return started;
+        // As for the sound: SIGINT and SIGTERM stay the program's.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+            failed = true;
+            return false;
+        }
+        started = true;
+        // The state is read when asked for; moving sticks would otherwise
+        // fill the queue with events nobody needs. The joystick's own events
+        // must flow: SDL makes the controller's button events out of them.
+        for (Uint32 type :
+             {SDL_CONTROLLERAXISMOTION, SDL_CONTROLLERTOUCHPADDOWN, SDL_CONTROLLERTOUCHPADMOTION,
+              SDL_CONTROLLERTOUCHPADUP, SDL_CONTROLLERSENSORUPDATE}) {
+            SDL_EventState(type, SDL_IGNORE);
+        }
+        return true;
+    }
+
+    void Handle(const SDL_Event& event) {
+        switch (event.type) {
+            case SDL_CONTROLLERDEVICEADDED:
+                if (controller == nullptr) Open(event.cdevice.which);
+                break;
+            case SDL_CONTROLLERDEVICEREMOVED:
+                if (controller != nullptr && event.cdevice.which == instance) Close();
+                break;
+            case SDL_CONTROLLERBUTTONDOWN:
+            case SDL_CONTROLLERBUTTONUP: {
+                const WORD key = PadKeyOf(event.cbutton.button);
+                if (controller == nullptr || event.cbutton.which != instance || key == 0) break;
+                if (keystrokes.size() == keystrokeLimit) keystrokes.pop_front();
+                const WORD flags = event.type == SDL_CONTROLLERBUTTONDOWN ? XINPUT_KEYSTROKE_KEYDOWN
+                                                                          : XINPUT_KEYSTROKE_KEYUP;
+                keystrokes.push_back(XINPUT_KEYSTROKE{key, 0, flags, 0, 0});
+                break;
+            }
+            default:
+                break;
+        }
+    }
+
+    void Open(int deviceIndex) {
+        if (!SDL_IsGameController(deviceIndex)) return;
+        controller = SDL_GameControllerOpen(deviceIndex);
+        if (controller == nullptr) return;
+        instance = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller));
+        lastPad = XINPUT_GAMEPAD{};
+    }
+
+    // The next pad in SDL's list takes over from one that went.
+    void OpenFirst() {
+        const int count = SDL_NumJoysticks();
+        for (int i = 0; i < count && controller == nullptr; ++i) Open(i);
+    }
+
+    void Close() {
+        if (controller != nullptr) SDL_GameControllerClose(controller);
+        controller = nullptr;
+        instance = -1;
+        keystrokes.clear();
+    }
+
+    bool started = false;
+    bool failed = false;
+    bool arrivalChecked = false;
+    DWORD lastArrivalCheck = 0;
+    SDL_GameController* controller = nullptr;
+    SDL_JoystickID instance = -1;
+    DWORD packetNumber = 0;
+    XINPUT_GAMEPAD lastPad{};
+};
+
+Controllers& Pads() {
+    static Controllers controllers;
+    return controllers;
+}
+
+}  // namespace
+
+DWORD XInputGetState(DWORD userIndex, XINPUT_STATE* state) {
+    if (state == nullptr || userIndex >= XUSER_MAX_COUNT) return ERROR_BAD_ARGUMENTS;
+    if (userIndex != 0) return ERROR_DEVICE_NOT_CONNECTED;
+    Controllers& pads = Pads();
+    pads.Poll();
+    if (!pads.Connected()) return ERROR_DEVICE_NOT_CONNECTED;
+    *state = pads.State();
+    return ERROR_SUCCESS;
+}
+
+DWORD XInputGetKeystroke(DWORD userIndex, DWORD, XINPUT_KEYSTROKE* keystroke) {
+    if (keystroke == nullptr) return ERROR_BAD_ARGUMENTS;
+    if (userIndex != 0 && userIndex != XUSER_INDEX_ANY) {
+        return userIndex < XUSER_MAX_COUNT ? ERROR_DEVICE_NOT_CONNECTED : ERROR_BAD_ARGUMENTS;
+    }
+    Controllers& pads = Pads();
+    if (pads.keystrokes.empty()) pads.Poll();
+    if (!pads.Connected()) return ERROR_DEVICE_NOT_CONNECTED;
+    if (pads.keystrokes.empty()) return ERROR_EMPTY;
+    *keystroke = pads.keystrokes.front();
+    pads.keystrokes.pop_front();
+    return ERROR_SUCCESS;
+}
