@@ -126,8 +126,8 @@ const GlVisual& ChooseGlVisual() {
 // window being remade.
 class DrawingArea final : public Fl_Window, public GlContext, public DeviceContextObject {
   public:
-    DrawingArea(FltkWindow& owner, int x, int y, int width, int height)
-        : Fl_Window(x, y, width, height), owner(owner) {}
+    DrawingArea(FltkWindow& window, int x, int y, int width, int height)
+        : Fl_Window(x, y, width, height), owner(window) {}
     ~DrawingArea() override {
         if (glContext == nullptr) return;
         if (glXGetCurrentContext() == glContext) glXMakeCurrent(fl_display, None, nullptr);
@@ -221,8 +221,8 @@ class DrawingArea final : public Fl_Window, public GlContext, public DeviceConte
 
 class GameMenuBar final : public Fl_Menu_Bar {
   public:
-    GameMenuBar(FltkWindow& owner, int x, int y, int width, int height)
-        : Fl_Menu_Bar(x, y, width, height), owner(owner) {}
+    GameMenuBar(FltkWindow& window, int x, int y, int width, int height)
+        : Fl_Menu_Bar(x, y, width, height), owner(window) {}
     int handle(int event) override;
 
     // Set by an item's callback while the menu is pulled down.
@@ -234,8 +234,8 @@ class GameMenuBar final : public Fl_Menu_Bar {
 
 class Frame final : public Fl_Window {
   public:
-    Frame(FltkWindow& owner, int x, int y, int width, int height, const char* title)
-        : Fl_Window(x, y, width, height, title), owner(owner) {}
+    Frame(FltkWindow& window, int x, int y, int width, int height, const char* title)
+        : Fl_Window(x, y, width, height, title), owner(window) {}
     int handle(int event) override;
     void resize(int x, int y, int width, int height) override;
 
