@@ -35,13 +35,14 @@ LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LP
     return 0;
 }
 
-int DialogUnitsToPixelsX(int units, int points) {
-    // The 8-point cell is 6 pixels wide; other sizes scale with the points.
-    const double cellWidth = 6.0 * points / 8.0;
-    return static_cast<int>(std::lround(units * cellWidth / 4.0));
+int DialogUnitsToPixelsX(int units, int cellWidth) {
+    return static_cast<int>(std::lround(units * static_cast<double>(cellWidth) / 4.0));
 }
 
-int DialogUnitsToPixelsY(int units, int points) {
-    const double cellHeight = 13.0 * points / 8.0;
-    return static_cast<int>(std::lround(units * cellHeight / 8.0));
+int DialogUnitsToPixelsY(int units, int cellHeight) {
+    return static_cast<int>(std::lround(units * static_cast<double>(cellHeight) / 8.0));
+}
+
+int AverageCharacterWidth(int alphabetWidth) {
+    return (alphabetWidth / 26 + 1) / 2;
 }

@@ -31,9 +31,12 @@ BOOL EndDialog(HWND dialog, INT_PTR result);
 // Only BM_SETCHECK and BM_GETCHECK act; anything else gives 0.
 LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Dialog units to pixels for a font of `points` at 96 dots per inch, with the
-// average character cell Windows gives its 8-point dialog font (6 x 13 pixels):
-// a horizontal unit is a quarter of the cell's width, a vertical one an eighth
-// of its height, so 8 points give 1.5 and 1.625 pixels.
-int DialogUnitsToPixelsX(int units, int points);
-int DialogUnitsToPixelsY(int units, int points);
+// Dialog units to pixels, as Windows converts them from the dialog font's
+// average character cell: a horizontal unit is a quarter of the cell's
+// width, a vertical one an eighth of its height (Windows' 8-point dialog font
+// has a 6 x 13 cell, so 1.5 x 1.625 pixels). Rounded to the nearest pixel.
+int DialogUnitsToPixelsX(int units, int cellWidth);
+int DialogUnitsToPixelsY(int units, int cellHeight);
+// The average character width Windows takes for a font, from the width of
+// "A".."Z" followed by "a".."z" set in it: half of a 26th, rounded up.
+int AverageCharacterWidth(int alphabetWidth);

@@ -39,6 +39,10 @@ class GlContext {
     // game asks it to. Nothing to hide without a window.
     virtual void SetCursorVisible(bool /*visible*/) {}
 
+    // A device draws into the drawable from its creation to its release; a
+    // window leaves the picture to it meanwhile.
+    virtual void DeviceAttached(bool /*attached*/) {}
+
     // Expires when the context is destroyed: objects made on it keep this to
     // learn whether their GL names still mean anything.
     std::weak_ptr<const void> Lifetime() const { return lifetime; }

@@ -1,5 +1,8 @@
 // The program's entry point: start-up in its order, the main loop, and the
 // exit code of the quit message.
+#include <cstdio>
+#include <string>
+
 #include "core/options.h"
 #include "platform/fltk_window.h"
 #include "shell/main_loop.h"
@@ -14,7 +17,13 @@ int main() {
     LoadStringA(instance, IDS_WINDOW_CLASS, windowClassName, sizeof windowClassName);
     // The toolkit stands behind windows, dialogs, message boxes and the
     // opening of pages; tests never install it, so nothing of it blocks them.
-    UseFltkDesktop();
+    // Without a display there is no window to make: say so and fail, rather
+    // than end at once as if the player had closed the game.
+    std::string noDisplay;
+    if (!UseFltkDesktop(&noDisplay)) {
+        std::fprintf(stderr, "kestrune: %s\n", noDisplay.c_str());
+        return 1;
+    }
     RegisterWindowClass(instance);
     if (!InitInstance(instance, SW_SHOWNORMAL)) return 0;
     HACCEL accelerators = LoadAcceleratorsA(instance, IDC_KESTRUNE);

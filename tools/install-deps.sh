@@ -12,6 +12,8 @@ packages=(
   build-essential cmake pkg-config
   # tests
   googletest libgtest-dev xvfb xdotool x11-utils
+  # window-manager tests: a real window manager under Xvfb
+  openbox
   # sound
   libsdl2-dev
   # images and meshes

@@ -126,12 +126,18 @@ TEST(Dialogs, ARunnerGetsTheTemplateAndAMissingOneFails) {
     EXPECT_EQ(DialogBoxParamA(&module, 106, nullptr, procedure, 0), -1);
 }
 
-TEST(Dialogs, UnitsOfTheEightPointFontAreOneAndAHalfByOneAndFiveEighthsPixels) {
-    EXPECT_EQ(DialogUnitsToPixelsX(210, 8), 315);
-    EXPECT_EQ(DialogUnitsToPixelsY(142, 8), 231);
-    EXPECT_EQ(DialogUnitsToPixelsX(4, 8), 6);
-    EXPECT_EQ(DialogUnitsToPixelsY(8, 8), 13);
-    EXPECT_EQ(DialogUnitsToPixelsY(8, 16), 26);
+TEST(Dialogs, UnitsComeFromTheFontsAverageCellAsOnWindows) {
+    // Windows' 8-point dialog font: a 6 x 13 cell, 1.5 x 1.625 pixels a unit.
+    EXPECT_EQ(DialogUnitsToPixelsX(210, 6), 315);
+    EXPECT_EQ(DialogUnitsToPixelsY(142, 13), 231);
+    EXPECT_EQ(DialogUnitsToPixelsX(4, 6), 6);
+    EXPECT_EQ(DialogUnitsToPixelsY(8, 13), 13);
+    // A wider font widens the dialog with it.
+    EXPECT_EQ(DialogUnitsToPixelsX(84, 7), 147);
+    // Half of the 26th of the alphabet's width, rounded up: 312 pixels for
+    // 52 letters is a cell 6 wide, 338 one 7 wide.
+    EXPECT_EQ(AverageCharacterWidth(312), 6);
+    EXPECT_EQ(AverageCharacterWidth(338), 7);
 }
 
 TEST(Painting, BitBltCopiesOnlyWhatTheBitmapHas) {

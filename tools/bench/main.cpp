@@ -14,10 +14,13 @@
 //   sound        the mixer's share of one core with all ten sounds playing
 //
 //   kestrune-bench [--runs N] [--json] [--only logic,height,render,start,splash,sound]
+//                  [--splash-baseline PROGRAM]
 //
 // --runs sets how many runs each median is taken over (default 3); --only
 // measures some sections; --json prints the same figures as one JSON object
-// instead of the table.
+// instead of the table; --splash-baseline times another build of the game
+// (one from before a change) to its splash in the same runs, as the splash
+// row's baseline.
 // Exit code 0 when every figure was measured and the grid answered as the scan.
 #include <epoxy/gl.h>
 
@@ -60,7 +63,8 @@ void Progress(const char* what) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: kestrune-bench [--runs N] [--json] "
-                 "[--only logic,height,render,start,splash,sound]\n");
+                 "[--only logic,height,render,start,splash,sound] "
+                 "[--splash-baseline PROGRAM]\n");
     return 2;
 }
 
@@ -69,6 +73,7 @@ int Usage() {
 int main(int argc, char** argv) {
     int runs = 3;
     bool json = false;
+    std::string splashBaseline;
     std::set<std::string> sections = sectionNames;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -76,6 +81,8 @@ int main(int argc, char** argv) {
             return RunRaceChild(i + 1 < argc && std::strcmp(argv[i + 1], "--start-only") == 0);
         } else if (argument == "--json") {
             json = true;
+        } else if (argument == "--splash-baseline" && i + 1 < argc) {
+            splashBaseline = argv[++i];
         } else if (argument == "--runs" && i + 1 < argc) {
             runs = std::atoi(argv[++i]);
             if (runs < 1) return Usage();
@@ -142,7 +149,7 @@ int main(int argc, char** argv) {
     if (wanted("splash")) {
         Progress("process start to splash (the game on a private X server)");
         report.splashMeasured = true;
-        report.splash = MeasureSplash(runs);
+        report.splash = MeasureSplash(runs, splashBaseline);
     }
     // Last: it takes the mixing away from the audio thread for good.
     if (wanted("sound")) {

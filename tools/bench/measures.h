@@ -57,7 +57,8 @@ struct StartFigures {
 
 struct SplashFigures {
     std::string missing;
-    double milliseconds = 0.0;  // process start to the splash on screen
+    double milliseconds = 0.0;          // process start to the splash on screen
+    double baselineMilliseconds = 0.0;  // the same for the baseline program, if given
 };
 
 struct SoundFigures {
@@ -89,8 +90,10 @@ StartFigures MeasureStartAndMemory(int runs);
 int RunRaceChild(bool startOnly);
 
 // Launches build/kestrune under a private Xvfb and waits for the splash
-// picture to appear on its screen.
-SplashFigures MeasureSplash(int runs);
+// picture to appear on its screen. With a baseline program (another build of
+// the game, say one from before a change), its launches alternate with the
+// game's in the same runs, on the same server.
+SplashFigures MeasureSplash(int runs, const std::string& baselineProgram);
 
 // The sound device's mixer, mixing by hand with the ten sounds playing.
 SoundFigures MeasureSound(int runs);

@@ -151,7 +151,11 @@ void PrintTable(const BenchReport& report) {
         if (!report.splash.missing.empty()) {
             MissingRow(name, report.splash.missing);
         } else {
-            Row(name, Number("%.0f", report.splash.milliseconds), "", "", "", "");
+            const double baseline = report.splash.baselineMilliseconds;
+            Row(name, Number("%.0f", report.splash.milliseconds),
+                baseline > 0.0 ? Number("baseline build %.0f", baseline) : "",
+                baseline > 0.0 ? Number("%.2f", report.splash.milliseconds / baseline) : "",
+                "< 100 ms", YesNo(report.splash.milliseconds < splashTargetMilliseconds));
         }
     }
     if (report.startMeasured && report.start.missing.empty()) {
@@ -256,7 +260,10 @@ void PrintJson(const BenchReport& report) {
     if (report.splashMeasured) {
         const bool ok = report.splash.missing.empty();
         json += ",\"splash\":{\"process_start_to_splash_ms\":" +
-                JsonNumber(report.splash.milliseconds, ok) +
+                JsonNumber(report.splash.milliseconds, ok) + ",\"baseline_ms\":" +
+                JsonNumber(report.splash.baselineMilliseconds,
+                           ok && report.splash.baselineMilliseconds > 0.0) +
+                ",\"target_ms\":" + JsonNumber(splashTargetMilliseconds) +
                 ",\"missing\":" + JsonMissing(report.splash.missing) + "}";
     }
     if (report.soundMeasured) {

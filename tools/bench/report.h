@@ -42,4 +42,6 @@ void PrintJson(const BenchReport& report);
 constexpr double logicTargetMicroseconds = 5.0;
 constexpr double trackHeightTargetSpeedUp = 50.0;
 constexpr double startTargetMilliseconds = 100.0;
+// Process start to the splash on screen.
+constexpr double splashTargetMilliseconds = 100.0;
 constexpr double frameTargetRatio = 10.0;  // a full 640 x 480 frame against a clear-only one

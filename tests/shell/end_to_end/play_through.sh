@@ -157,11 +157,18 @@ xdotool key o
 wait_until "the Options dialog" window_exists Options
 dialog=$(window_named Options)
 shot 05-options
-# Places from the dialog template: dialog units of 1.5 x 1.625 pixels.
-xdotool mousemove --window "$dialog" $((106 * 3 / 2 + 7)) $((33 * 13 / 8 + 8)) click 1
+# Places from the dialog template (210 x 142 dialog units), in the pixels the
+# dialog font's cell gives them.
+eval "$(xdotool getwindowgeometry --shell "$dialog")"
+dialog_units() {  # dialog_units X Y: the pixel offsets of a place in dialog units
+    echo $(($1 * WIDTH / 210)) $(($2 * HEIGHT / 142))
+}
+read -r lights_x lights_y < <(dialog_units 110 38)
+xdotool mousemove --window "$dialog" "$lights_x" "$lights_y" click 1
 sleep 0.3
 shot 06-options-lights-off
-xdotool mousemove --window "$dialog" $(((85 + 25) * 3 / 2)) $(((113 + 7) * 13 / 8)) click 1
+read -r ok_x ok_y < <(dialog_units 110 120)
+xdotool mousemove --window "$dialog" "$ok_x" "$ok_y" click 1
 wait_until "the Options dialog to close" window_absent Options
 options_bytes() { od -An -tx1 -v "$options" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
 lights_off() { [ "$(options_bytes)" = "80 02 00 00 01 00 00 00 00 00 00 00 01 00 00 00" ]; }
@@ -173,7 +180,8 @@ xdotool key alt+question
 wait_until "the About dialog" window_exists About
 about=$(window_named About)
 shot 07-about
-xdotool mousemove --window "$about" $(((193 + 15) * 3 / 2)) $(((7 + 5) * 13 / 8)) click 1
+eval "$(xdotool getwindowgeometry --shell "$about")"
+xdotool mousemove --window "$about" $(((193 + 15) * WIDTH / 230)) $(((7 + 5) * HEIGHT / 75)) click 1
 wait_until "the About dialog to close" window_absent About
 shot 08-about-closed
 

@@ -1,0 +1,82 @@
+// The Direct3D 9 device on OpenGL: textures made from pixels and the buffers
+// of a mesh, in GL names owned by the device's context.
+#include "platform/gl_device_parts.h"
+
+namespace gl_device {
+
+HRESULT GlDevice9::CreateTextureFromPixels(UINT width, UINT height, const uint8_t* rgba,
+                                           IDirect3DTexture9** texture) {
+    if (texture == nullptr) return D3DERR_INVALIDCALL;
+    *texture = nullptr;
+    if (rgba == nullptr || width == 0 || height == 0) return D3DERR_INVALIDCALL;
+    if (!owner->Bind()) return D3DERR_DEVICELOST;
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    if (width > static_cast<UINT>(largest) || height > static_cast<UINT>(largest)) {
+        return D3DERR_INVALIDCALL;
+    }
+    ClearGlErrors();
+    GlTexture name(GenGlName(glGenTextures));
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, name.Get());
+    // Direct3D's default sampler: point filtering, no mipmaps, wrapping.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    // Rows go up top row first, so texture coordinate v = 0 is the image's
+    // top, as Direct3D addresses it.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width),
+                 static_cast<GLsizei>(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    if (glGetError() != GL_NO_ERROR) return E_OUTOFMEMORY;
+    *texture = new GlTexture9(owner, width, height, std::move(name));
+    return D3D_OK;
+}
+
+HRESULT GlDevice9::CreateMeshBuffers(const D3DVERTEX* vertices, UINT vertexCount,
+                                     const uint32_t* indices, UINT indexCount,
+                                     IDirect3DMeshBuffers9** buffers) {
+    if (buffers == nullptr) return D3DERR_INVALIDCALL;
+    *buffers = nullptr;
+    if ((vertexCount > 0 && vertices == nullptr) || (indexCount > 0 && indices == nullptr)) {
+        return D3DERR_INVALIDCALL;
+    }
+    // An index past the vertices would have the driver read outside the buffer.
+    for (UINT i = 0; i < indexCount; ++i) {
+        if (indices[i] >= vertexCount) return D3DERR_INVALIDCALL;
+    }
+    if (!owner->Bind()) return D3DERR_DEVICELOST;
+
+    auto* made = new GlMeshBuffers9(owner, indexCount);
+    made->vertexArray = GlVertexArray(GenGlName(glGenVertexArrays));
+    made->vertexBuffer = GlBuffer(GenGlName(glGenBuffers));
+    made->indexBuffer = GlBuffer(GenGlName(glGenBuffers));
+    glBindVertexArray(made->vertexArray.Get());
+    glBindBuffer(GL_ARRAY_BUFFER, made->vertexBuffer.Get());
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(D3DVERTEX)) * vertexCount,
+                 vertices, GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, made->indexBuffer.Get());
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(uint32_t)) * indexCount,
+                 indices, GL_STATIC_DRAW);
+    constexpr GLsizei stride = sizeof(D3DVERTEX);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(D3DVERTEX, position)));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(D3DVERTEX, normal)));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(D3DVERTEX, u)));
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    *buffers = made;
+    return D3D_OK;
+}
+
+}  // namespace gl_device

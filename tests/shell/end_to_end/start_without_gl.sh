@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Starts the real game where it cannot have what it needs, and checks that it
+# says so instead of vanishing or dying:
+#   - with no display, or one that does not answer: one line on standard error
+#     naming the display, and a failing exit status;
+#   - on an X server without GLX, and on one whose OpenGL stops at 2.1: the
+#     splash is shown all the same (it needs no OpenGL), and Start gives the
+#     "Tolvarin" message box; after OK the game ends with exit status 0.
+#
+#   start_without_gl.sh KESTRUNE X_PROBE ARTEFACT_FOLDER
+set -euo pipefail
+
+game=$(realpath "$1")
+probe=$(realpath "$2")
+out=$3
+media=$(dirname "$game")/media
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+for tool in Xvfb xdotool; do
+    command -v "$tool" >/dev/null || fail "$tool is missing (tools/install-deps.sh installs it)"
+done
+mkdir -p "$out"
+
+# 1. No display at all, then one nobody serves.
+status=0
+env -u DISPLAY "$game" >"$out/stdout" 2>"$out/stderr" || status=$?
+[ "$status" -ne 0 ] || fail "without DISPLAY the game exited with status 0"
+[ "$(wc -l <"$out/stderr")" -eq 1 ] && grep -q "DISPLAY" "$out/stderr" ||
+    fail "without DISPLAY it said: $(cat "$out/stderr")"
+status=0
+DISPLAY=:987 "$game" >"$out/stdout" 2>"$out/stderr" || status=$?
+[ "$status" -ne 0 ] || fail "with an unreachable display the game exited with status 0"
+[ "$(wc -l <"$out/stderr")" -eq 1 ] && grep -q ':987' "$out/stderr" ||
+    fail "with an unreachable display it said: $(cat "$out/stderr")"
+
+xvfb_pid=""
+game_pid=""
+cleanup() {
+    [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
+window_exists() { [ -n "$(window_named "$1")" ]; }
+
+wait_until() {
+    local what=$1
+    shift
+    for _ in $(seq 300); do
+        if "$@"; then return 0; fi
+        kill -0 "$game_pid" 2>/dev/null || fail "the game ended while waiting for $what"
+        sleep 0.1
+    done
+    fail "timed out waiting for $what"
+}
+
+splash_shown() {
+    "$probe" snapshot "$out/area.png" "$area_x" "$area_y" 632 426 >/dev/null
+    awk -v m="$("$probe" matches-bmp "$media/velmo2.bmp" "$out/area.png")" \
+        'BEGIN { exit !(m >= 0.99) }'
+}
+
+# start_refused NAME XVFB_OPTIONS... -- ENVIRONMENT...: the splash, then Start
+# refused with the message box, then exit status 0 after OK.
+start_refused() {
+    local name=$1
+    shift
+    local server=()
+    while [ "$1" != "--" ]; do
+        server+=("$1")
+        shift
+    done
+    shift
+    rm -f "$out/display"
+    exec 3>"$out/display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp "${server[@]}" >"$out/xvfb-$name.log" 2>&1 &
+    xvfb_pid=$!
+    exec 3>&-
+    for _ in $(seq 300); do
+        [ -s "$out/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$out/display" ] || fail "$name: Xvfb gave no display number"
+    export DISPLAY=:$(head -n1 "$out/display")
+
+    env "$@" SDL_AUDIODRIVER=dummy "$game" >"$out/kestrune-$name.log" 2>&1 &
+    game_pid=$!
+    wait_until "the game's window" window_exists Kestrune
+    local window
+    window=$(window_named Kestrune)
+    wait_until "the drawing area" "$probe" area "$window" >/dev/null
+    read -r area_x area_y _ _ < <("$probe" area "$window")
+    wait_until "the splash picture ($name)" splash_shown
+    "$probe" snapshot "$out/$name-splash.png" >/dev/null
+
+    xdotool mousemove $((area_x + 250)) $((area_y + 300))
+    sleep 0.3
+    xdotool mousemove $((area_x + 300)) $((area_y + 380))
+    sleep 0.3
+    xdotool click 1
+    wait_until "the message box ($name)" window_exists Tolvarin
+    "$probe" snapshot "$out/$name-message.png" >/dev/null
+    xdotool key --window "$(window_named Tolvarin)" Return 2>/dev/null
+    local status=0
+    for _ in $(seq 100); do
+        kill -0 "$game_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$game_pid" 2>/dev/null && fail "$name: the game did not end after the message"
+    wait "$game_pid" || status=$?
+    game_pid=""
+    [ "$status" -eq 0 ] || fail "$name: the game ended with exit status $status"
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+}
+
+# 2. An X server without GLX: no OpenGL at all.
+start_refused no-glx -extension GLX --
+# 3. OpenGL 2.1 only: the 3.3 core context is refused with an X error.
+start_refused gl-2.1 -- MESA_GL_VERSION_OVERRIDE=2.1
+echo "start without OpenGL: all steps passed"
