@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/options.h"
+#include "core/random.h"
 #include "drive/obstacles.h"
-#include "drive/random.h"
 #include "drive/track_map.h"
 #include "platform/clock.h"
 #include "race/frame_step.h"
 #include "race/game_state.h"
 #include "render/device.h"
 #include "render/mesh_object.h"
-#include "shell/options.h"
 #include "sound/game_sounds.h"
 
 namespace {
@@ -69,9 +69,6 @@ void UpdateHeadlight() {
 }
 
 }  // namespace
-
-D3DVECTOR cameraEye = {0.0f, 0.0f, -1.0f};
-D3DVECTOR cameraTarget = {0.0f, 0.0f, 0.0f};
 
 void ResetRace() {
     SeedRandom(timeGetTime());

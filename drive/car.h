@@ -1,12 +1,7 @@
 #pragma once
 // The player's car under mouse steering, and the chase camera and headlight
 // that follow it.
-#include "platform/d3d9_types.h"
-
-// Read by the scene drawing: the eye 3.75 units behind and 1.0 above the car,
-// looking at a point 0.25 above it.
-extern D3DVECTOR cameraEye;
-extern D3DVECTOR cameraTarget;
+#include "core/camera.h"
 
 // The car is held this far from the world's centre on either axis, as against
 // a wall: inside the area the track map covers, with room for the car's nose

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "drive/random.h"
+#include "core/random.h"
 #include "drive/track_map.h"
 #include "race/game_state.h"
 #include "sound/game_sounds.h"

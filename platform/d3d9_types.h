@@ -6,10 +6,6 @@
 
 using D3DCOLOR = DWORD;  // 0xAARRGGBB
 
-constexpr D3DCOLOR D3DCOLOR_ARGB(unsigned a, unsigned r, unsigned g, unsigned b) {
-    return ((a & 0xFFu) << 24) | ((r & 0xFFu) << 16) | ((g & 0xFFu) << 8) | (b & 0xFFu);
-}
-
 struct D3DCOLORVALUE {
     float r;
     float g;

@@ -35,16 +35,6 @@ LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LP
     return 0;
 }
 
-BOOL CheckDlgButton(HWND dialog, int id, UINT check) {
-    if (dialog == nullptr) return FALSE;
-    dialog->SetItemCheck(id, check);
-    return TRUE;
-}
-
-UINT IsDlgButtonChecked(HWND dialog, int id) {
-    return dialog ? dialog->ItemCheck(id) : 0;
-}
-
 int DialogUnitsToPixelsX(int units, int cellWidth) {
     return static_cast<int>(std::lround(units * static_cast<double>(cellWidth) / 4.0));
 }

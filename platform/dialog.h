@@ -30,8 +30,6 @@ void SetDialogRunner(DialogRunner runner);
 BOOL EndDialog(HWND dialog, INT_PTR result);
 // Only BM_SETCHECK and BM_GETCHECK act; anything else gives 0.
 LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL CheckDlgButton(HWND dialog, int id, UINT check);
-UINT IsDlgButtonChecked(HWND dialog, int id);
 
 // Dialog units to pixels, as Windows converts them from the dialog font's
 // average character cell: a horizontal unit is a quarter of the cell's

@@ -159,7 +159,7 @@ bool ToLayout(const WAVEFORMATEX& format, PcmLayout& layout) {
 
 class PrimaryBuffer final : public IDirectSoundBuffer {
   public:
-    explicit PrimaryBuffer(std::shared_ptr<SoundOutput> output) : output(std::move(output)) {}
+    explicit PrimaryBuffer(std::shared_ptr<SoundOutput> device) : output(std::move(device)) {}
 
     ULONG AddRef() override { return ++references; }
     ULONG Release() override {
@@ -190,7 +190,6 @@ class PrimaryBuffer final : public IDirectSoundBuffer {
     }
 
     HRESULT GetCurrentPosition(DWORD*, DWORD*) override { return DSERR_INVALIDCALL; }
-    HRESULT SetCurrentPosition(DWORD) override { return DSERR_INVALIDCALL; }
     HRESULT GetFrequency(DWORD*) override { return DSERR_CONTROLUNAVAIL; }
     HRESULT Lock(DWORD, DWORD, void**, DWORD*, void**, DWORD*, DWORD) override {
         return DSERR_INVALIDCALL;
@@ -212,13 +211,13 @@ class PrimaryBuffer final : public IDirectSoundBuffer {
 
 class SecondaryBuffer final : public IDirectSoundBuffer {
   public:
-    SecondaryBuffer(std::shared_ptr<SoundOutput> output, DWORD flags, DWORD originalFrequency,
-                    std::shared_ptr<SoundVoice> voice)
-        : output(std::move(output)),
-          flags(flags),
-          originalFrequency(originalFrequency),
-          voice(std::move(voice)) {
-        this->output->Add(this->voice.get());
+    SecondaryBuffer(std::shared_ptr<SoundOutput> device, DWORD creationFlags,
+                    DWORD createdFrequency, std::shared_ptr<SoundVoice> mixedVoice)
+        : output(std::move(device)),
+          flags(creationFlags),
+          originalFrequency(createdFrequency),
+          voice(std::move(mixedVoice)) {
+        output->Add(voice.get());
     }
 
     const SoundOutput* Output() const { return output.get(); }
@@ -262,13 +261,6 @@ class SecondaryBuffer final : public IDirectSoundBuffer {
         // where the play cursor stands.
         if (playCursor) *playCursor = cursor;
         if (writeCursor) *writeCursor = cursor;
-        return DS_OK;
-    }
-
-    HRESULT SetCurrentPosition(DWORD position) override {
-        if (position >= Bytes()) return DSERR_INVALIDPARAM;
-        SoundOutput::Lock lock(*output);
-        voice->position = static_cast<uint64_t>(position / voice->layout.FrameBytes()) << 32;
         return DS_OK;
     }
 
@@ -415,7 +407,7 @@ class SecondaryBuffer final : public IDirectSoundBuffer {
 
 class DirectSound final : public IDirectSound8 {
   public:
-    explicit DirectSound(std::shared_ptr<SoundOutput> output) : output(std::move(output)) {}
+    explicit DirectSound(std::shared_ptr<SoundOutput> device) : output(std::move(device)) {}
 
     SoundOutput& Output() { return *output; }
 

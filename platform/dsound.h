@@ -101,7 +101,6 @@ class IDirectSoundBuffer {
 
     virtual HRESULT GetStatus(DWORD* status) = 0;
     virtual HRESULT GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) = 0;
-    virtual HRESULT SetCurrentPosition(DWORD position) = 0;
     virtual HRESULT GetFrequency(DWORD* frequency) = 0;
     // Primary buffer only: the format the device mixes to.
     virtual HRESULT SetFormat(const WAVEFORMATEX* format) = 0;

@@ -191,9 +191,9 @@ class FltkDialog final : public WindowObject {
     INT_PTR result = 0;
 };
 
-FltkDialog::FltkDialog(HINSTANCE instance, const DialogResource& resource, HWND owner,
-                       DLGPROC procedure)
-    : dialogProcedure(procedure), owner(owner) {
+FltkDialog::FltkDialog(HINSTANCE instance, const DialogResource& resource, HWND ownerWindow,
+                       DLGPROC dialogProc)
+    : dialogProcedure(dialogProc), owner(ownerWindow) {
     const int points = resource.fontPoints > 0 ? resource.fontPoints : 8;
     labelSize = LabelSizeFor(points);
     MeasureDialogCell(labelSize, cellWidth, cellHeight);

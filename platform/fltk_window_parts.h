@@ -64,8 +64,8 @@ constexpr uchar backgroundBlue = 0x20;
 // window being remade.
 class DrawingArea final : public Fl_Window, public GlContext, public DeviceContextObject {
   public:
-    DrawingArea(FltkWindow& owner, int x, int y, int width, int height)
-        : Fl_Window(x, y, width, height), owner(owner) {}
+    DrawingArea(FltkWindow& window, int x, int y, int width, int height)
+        : Fl_Window(x, y, width, height), owner(window) {}
     ~DrawingArea() override {
         if (glContext == nullptr) return;
         if (glXGetCurrentContext() == glContext) glXMakeCurrent(fl_display, None, nullptr);
@@ -148,8 +148,8 @@ class DrawingArea final : public Fl_Window, public GlContext, public DeviceConte
 // runs as Windows' menu loop does (fltk_menu_bar.cpp).
 class GameMenuBar final : public Fl_Menu_Bar {
   public:
-    GameMenuBar(FltkWindow& owner, int x, int y, int width, int height)
-        : Fl_Menu_Bar(x, y, width, height), owner(owner) {}
+    GameMenuBar(FltkWindow& window, int x, int y, int width, int height)
+        : Fl_Menu_Bar(x, y, width, height), owner(window) {}
     int handle(int event) override;
 
     // Set by an item's callback while the menu is pulled down.
@@ -162,8 +162,8 @@ class GameMenuBar final : public Fl_Menu_Bar {
 // The top-level window, reporting its changes to its FltkWindow.
 class Frame final : public Fl_Window {
   public:
-    Frame(FltkWindow& owner, int x, int y, int width, int height, const char* title)
-        : Fl_Window(x, y, width, height, title), owner(owner) {}
+    Frame(FltkWindow& window, int x, int y, int width, int height, const char* title)
+        : Fl_Window(x, y, width, height, title), owner(window) {}
     int handle(int event) override;
     void resize(int x, int y, int width, int height) override;
 

@@ -379,23 +379,22 @@ bool GdiBitmap::LoadFromFile(const char* path) {
 
 bool GdiBitmap::LoadFromMemory(const uint8_t* bytes, size_t size) {
     Clear();
-    return DecodeBmp(bytes, size, width_, height_, rgba_, hasAlpha_);
+    return DecodeBmp(bytes, size, width, height, rgba, hasAlpha);
 }
 
 void GdiBitmap::Clear() {
-    width_ = 0;
-    height_ = 0;
-    hasAlpha_ = false;
-    rgba_.clear();
-    rgba_.shrink_to_fit();
+    width = 0;
+    height = 0;
+    hasAlpha = false;
+    rgba.clear();
+    rgba.shrink_to_fit();
 }
 
 COLORREF GdiBitmap::GetPixel(LONG x, LONG y) const {
-    if (x < 0 || y < 0 || static_cast<uint32_t>(x) >= width_ ||
-        static_cast<uint32_t>(y) >= height_) {
+    if (x < 0 || y < 0 || static_cast<uint32_t>(x) >= width || static_cast<uint32_t>(y) >= height) {
         return CLR_INVALID;
     }
-    const uint8_t* pixel = rgba_.data() + (size_t{static_cast<uint32_t>(y)} * width_ + x) * 4;
+    const uint8_t* pixel = rgba.data() + (size_t{static_cast<uint32_t>(y)} * width + x) * 4;
     return static_cast<COLORREF>(pixel[0]) | static_cast<COLORREF>(pixel[1]) << 8 |
            static_cast<COLORREF>(pixel[2]) << 16;
 }

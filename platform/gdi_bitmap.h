@@ -34,20 +34,20 @@ class GdiBitmap {
     bool LoadFromMemory(const uint8_t* bytes, size_t size);
     void Clear();
 
-    bool IsLoaded() const { return width_ != 0; }
-    LONG Width() const { return static_cast<LONG>(width_); }
-    LONG Height() const { return static_cast<LONG>(height_); }
-    bool HasAlpha() const { return hasAlpha_; }
+    bool IsLoaded() const { return width != 0; }
+    LONG Width() const { return static_cast<LONG>(width); }
+    LONG Height() const { return static_cast<LONG>(height); }
+    bool HasAlpha() const { return hasAlpha; }
 
     // CLR_INVALID for a pixel outside the image, or when nothing is loaded.
     COLORREF GetPixel(LONG x, LONG y) const;
 
     // Width * height * 4 bytes, r, g, b, a, rows from the top.
-    const std::vector<uint8_t>& Rgba() const { return rgba_; }
+    const std::vector<uint8_t>& Rgba() const { return rgba; }
 
   private:
-    uint32_t width_ = 0;
-    uint32_t height_ = 0;
-    bool hasAlpha_ = false;
-    std::vector<uint8_t> rgba_;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    bool hasAlpha = false;
+    std::vector<uint8_t> rgba;
 };

@@ -27,7 +27,7 @@ namespace gl_device {
 // still free their names, and once it has gone there is nothing left to free.
 class DeviceContext {
   public:
-    explicit DeviceContext(GlContext* context) : context(context), alive(context->Lifetime()) {}
+    explicit DeviceContext(GlContext* drawnTo) : context(drawnTo), alive(drawnTo->Lifetime()) {}
 
     bool Alive() const { return !alive.expired(); }
     GlContext* Context() const { return Alive() ? context : nullptr; }
@@ -45,9 +45,12 @@ class DeviceContext {
 
 class GlTexture9 final : public IDirect3DTexture9 {
   public:
-    GlTexture9(std::shared_ptr<const DeviceContext> owner, UINT width, UINT height,
-               GlTexture texture)
-        : owner(std::move(owner)), width(width), height(height), texture(std::move(texture)) {}
+    GlTexture9(std::shared_ptr<const DeviceContext> device, UINT textureWidth, UINT textureHeight,
+               GlTexture made)
+        : owner(std::move(device)),
+          width(textureWidth),
+          height(textureHeight),
+          texture(std::move(made)) {}
 
     ULONG AddRef() override { return ++references; }
     ULONG Release() override {
@@ -76,8 +79,8 @@ class GlTexture9 final : public IDirect3DTexture9 {
 
 class GlMeshBuffers9 final : public IDirect3DMeshBuffers9 {
   public:
-    GlMeshBuffers9(std::shared_ptr<const DeviceContext> owner, UINT indexCount)
-        : owner(std::move(owner)), indexCount(indexCount) {}
+    GlMeshBuffers9(std::shared_ptr<const DeviceContext> device, UINT indices)
+        : owner(std::move(device)), indexCount(indices) {}
 
     ULONG Release() override {
         if (!owner->Bind()) {
@@ -124,8 +127,8 @@ struct RenderStates {
 
 class GlDevice9 final : public IDirect3DDevice9 {
   public:
-    GlDevice9(GlContext* context, HWND window)
-        : owner(std::make_shared<const DeviceContext>(context)), window(window) {}
+    GlDevice9(GlContext* context, HWND focusWindow)
+        : owner(std::make_shared<const DeviceContext>(context)), window(focusWindow) {}
 
     HRESULT Initialise(D3DPRESENT_PARAMETERS& parameters);
 

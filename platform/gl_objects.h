@@ -11,7 +11,7 @@ template <typename Deleter>
 class GlName {
   public:
     GlName() = default;
-    explicit GlName(GLuint name) : name(name) {}
+    explicit GlName(GLuint made) : name(made) {}
     ~GlName() { Reset(); }
     GlName(GlName&& other) noexcept : name(std::exchange(other.name, 0)) {}
     GlName& operator=(GlName&& other) noexcept {

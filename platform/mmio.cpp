@@ -98,9 +98,6 @@ struct MmioFile {
         info->pchBuffer = buffer.data();
         info->pchNext = buffer.data() + next;
         info->pchEndRead = buffer.data() + endRead;
-        info->pchEndWrite = info->pchEndRead;
-        info->lBufOffset = static_cast<LONG>(bufferOffset);
-        info->lDiskOffset = static_cast<LONG>(bufferOffset + static_cast<int64_t>(endRead));
     }
 };
 

@@ -66,11 +66,8 @@ struct MMIOINFO {
     UINT wErrorRet;
     LONG cchBuffer;
     char* pchBuffer;
-    char* pchNext;      // next byte to read
-    char* pchEndRead;   // one past the last byte read into the buffer
-    char* pchEndWrite;  // unused: files are only read
-    LONG lBufOffset;    // file offset of pchBuffer
-    LONG lDiskOffset;   // file offset of pchEndRead
+    char* pchNext;     // next byte to read
+    char* pchEndRead;  // one past the last byte read into the buffer
 };
 
 struct MmioFile;

@@ -72,9 +72,6 @@ constexpr UINT PM_REMOVE = 0x0001;
 constexpr WORD LOWORD(uintptr_t value) {
     return static_cast<WORD>(value & 0xFFFF);
 }
-constexpr WORD HIWORD(uintptr_t value) {
-    return static_cast<WORD>((value >> 16) & 0xFFFF);
-}
 constexpr WPARAM MAKEWPARAM(WORD low, WORD high) {
     return static_cast<WPARAM>(low) | (static_cast<WPARAM>(high) << 16);
 }
@@ -119,7 +116,7 @@ using HDC = DeviceContextObject*;
 
 class WindowObject {
   public:
-    explicit WindowObject(WNDPROC procedure = nullptr) : procedure(procedure) {}
+    explicit WindowObject(WNDPROC windowProc = nullptr) : procedure(windowProc) {}
     virtual ~WindowObject() = default;
     WindowObject(const WindowObject&) = delete;
     WindowObject& operator=(const WindowObject&) = delete;

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/options.h"
 #include "platform/clock.h"
 #include "race/game_state.h"
 #include "race/lap_rule.h"
 #include "race/race_links.h"
-#include "shell/options.h"
 
 namespace {
 

@@ -10,43 +10,44 @@ constexpr size_t maxFaceNameLength = 31;
 }  // namespace
 
 ID3DXFont::ID3DXFont(IDirect3DDevice9* device, std::unique_ptr<TextFont> font)
-    : device_(device), font_(std::move(font)) {
-    device_->AddRef();
+    : targetDevice(device), textFont(std::move(font)) {
+    targetDevice->AddRef();
 }
 
 ID3DXFont::~ID3DXFont() {
-    device_->Release();
+    targetDevice->Release();
 }
 
 ULONG ID3DXFont::AddRef() {
-    return ++references_;
+    return ++references;
 }
 
 ULONG ID3DXFont::Release() {
-    const ULONG remaining = --references_;
+    const ULONG remaining = --references;
     if (remaining == 0) delete this;
     return remaining;
 }
 
 const ID3DXFont::KeptLayout& ID3DXFont::Layout(const char* text, size_t length, const RECT& area,
                                                DWORD format) {
-    ++uses_;
+    ++useCount;
     const std::string_view wanted(text, length);
-    for (KeptLayout& layout : kept_) {
+    for (KeptLayout& layout : keptLayouts) {
         if (layout.lastUse != 0 && layout.format == format && layout.area.left == area.left &&
             layout.area.top == area.top && layout.area.right == area.right &&
             layout.area.bottom == area.bottom && layout.text == wanted) {
-            layout.lastUse = uses_;
+            layout.lastUse = useCount;
             return layout;
         }
     }
-    KeptLayout& oldest = kept_[0].lastUse <= kept_[1].lastUse ? kept_[0] : kept_[1];
+    KeptLayout& oldest =
+        keptLayouts[0].lastUse <= keptLayouts[1].lastUse ? keptLayouts[0] : keptLayouts[1];
     oldest.text.assign(wanted);
     oldest.area = area;
     oldest.format = format;
-    oldest.height = LayoutText(*font_, oldest.text.c_str(), static_cast<INT>(length), area, format,
-                               oldest.coverage);
-    oldest.lastUse = uses_;
+    oldest.height = LayoutText(*textFont, oldest.text.c_str(), static_cast<INT>(length), area,
+                               format, oldest.coverage);
+    oldest.lastUse = useCount;
     return oldest;
 }
 
@@ -64,8 +65,8 @@ INT ID3DXFont::DrawTextA(void*, const char* text, INT count, RECT* rect, DWORD f
     const KeptLayout& layout = Layout(text, length, area, format);
     const TextCoverage& coverage = layout.coverage;
     if (coverage.width > 0 && coverage.height > 0) {
-        device_->DrawCoverage(coverage.left, coverage.top, coverage.width, coverage.height,
-                              coverage.alpha.data(), color);
+        targetDevice->DrawCoverage(coverage.left, coverage.top, coverage.width, coverage.height,
+                                   coverage.alpha.data(), color);
     }
     return layout.height;
 }

@@ -33,7 +33,7 @@ class ID3DXFont {
     ULONG Release();
 
     // What the face name resolved to, for tests and diagnostics.
-    const TextFont& Font() const { return *font_; }
+    const TextFont& Font() const { return *textFont; }
 
   private:
     friend HRESULT D3DXCreateFontA(IDirect3DDevice9* device, INT height, UINT width, UINT weight,
@@ -56,11 +56,11 @@ class ID3DXFont {
     };
     const KeptLayout& Layout(const char* text, size_t length, const RECT& area, DWORD format);
 
-    IDirect3DDevice9* device_;
-    std::unique_ptr<TextFont> font_;
-    ULONG references_ = 1;
-    KeptLayout kept_[2];
-    uint64_t uses_ = 0;
+    IDirect3DDevice9* targetDevice;
+    std::unique_ptr<TextFont> textFont;
+    ULONG references = 1;
+    KeptLayout keptLayouts[2];
+    uint64_t useCount = 0;
 };
 
 // The font holds a reference on the device until its last Release. Width,

@@ -1,12 +1,10 @@
 #include "render/d3dx_math.h"
 
+#include <xmmintrin.h>
+
 #include <bit>
 #include <cmath>
 #include <cstdint>
-
-#if defined(__SSE__)
-#include <xmmintrin.h>
-#endif
 
 D3DXMATRIX::D3DXMATRIX(float m11, float m12, float m13, float m14, float m21, float m22, float m23,
                        float m24, float m31, float m32, float m33, float m34, float m41, float m42,
@@ -29,8 +27,6 @@ D3DMATRIX* D3DXMatrixIdentity(D3DMATRIX* out) {
     out->_11 = out->_22 = out->_33 = out->_44 = 1.0f;
     return out;
 }
-
-#if defined(__SSE__)
 
 // Every object's world matrix is made in every frame from a rotation, a
 // translation and their product, so these are worked four columns at a time
@@ -99,52 +95,6 @@ D3DMATRIX* D3DXMatrixTranslation(D3DMATRIX* out, float x, float y, float z) {
                      _mm_setr_ps(0.0f, 0.0f, 1.0f, 0.0f), _mm_setr_ps(x, y, z, 1.0f)}});
     return out;
 }
-
-#else
-
-D3DMATRIX* D3DXMatrixMultiply(D3DMATRIX* out, const D3DMATRIX* m1, const D3DMATRIX* m2) {
-    // Built aside first: the world matrix is routinely multiplied into itself.
-    D3DMATRIX product{};
-    for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 4; ++column) {
-            float sum = 0.0f;
-            for (int k = 0; k < 4; ++k) sum += m1->m[row][k] * m2->m[k][column];
-            product.m[row][column] = sum;
-        }
-    }
-    *out = product;
-    return out;
-}
-
-D3DMATRIX* D3DXMatrixTranslation(D3DMATRIX* out, float x, float y, float z) {
-    D3DXMatrixIdentity(out);
-    out->_41 = x;
-    out->_42 = y;
-    out->_43 = z;
-    return out;
-}
-
-namespace {
-
-void ComputeRotationYawPitchRoll(D3DMATRIX* out, float yaw, float pitch, float roll) {
-    // The three turns as row-vector matrices, multiplied in the order they act.
-    D3DMATRIX aboutZ, aboutX, aboutY;
-    D3DXMatrixIdentity(&aboutZ);
-    aboutZ._11 = std::cos(roll), aboutZ._12 = std::sin(roll);
-    aboutZ._21 = -std::sin(roll), aboutZ._22 = std::cos(roll);
-    D3DXMatrixIdentity(&aboutX);
-    aboutX._22 = std::cos(pitch), aboutX._23 = std::sin(pitch);
-    aboutX._32 = -std::sin(pitch), aboutX._33 = std::cos(pitch);
-    D3DXMatrixIdentity(&aboutY);
-    aboutY._11 = std::cos(yaw), aboutY._13 = -std::sin(yaw);
-    aboutY._31 = std::sin(yaw), aboutY._33 = std::cos(yaw);
-    D3DXMatrixMultiply(out, &aboutZ, &aboutX);
-    D3DXMatrixMultiply(out, out, &aboutY);
-}
-
-}  // namespace
-
-#endif
 
 D3DMATRIX* D3DXMatrixRotationYawPitchRoll(D3DMATRIX* out, float yaw, float pitch, float roll) {
     // All 31 trees turn to the car's rotation and are drawn one after another,

@@ -9,7 +9,7 @@
 
 struct D3DXVECTOR3 : public D3DVECTOR {
     D3DXVECTOR3() : D3DVECTOR{0.0f, 0.0f, 0.0f} {}
-    D3DXVECTOR3(float x, float y, float z) : D3DVECTOR{x, y, z} {}
+    D3DXVECTOR3(float newX, float newY, float newZ) : D3DVECTOR{newX, newY, newZ} {}
     D3DXVECTOR3(const D3DVECTOR& v) : D3DVECTOR(v) {}
 
     D3DXVECTOR3 operator+(const D3DVECTOR& v) const { return {x + v.x, y + v.y, z + v.z}; }
@@ -25,7 +25,7 @@ struct D3DXVECTOR3 : public D3DVECTOR {
 
 struct D3DXMATRIX : public D3DMATRIX {
     D3DXMATRIX() : D3DMATRIX{} {}
-    D3DXMATRIX(const D3DMATRIX& m) : D3DMATRIX(m) {}
+    D3DXMATRIX(const D3DMATRIX& matrix) : D3DMATRIX(matrix) {}
     D3DXMATRIX(float m11, float m12, float m13, float m14, float m21, float m22, float m23,
                float m24, float m31, float m32, float m33, float m34, float m41, float m42,
                float m43, float m44);

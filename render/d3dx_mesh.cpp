@@ -24,14 +24,6 @@ ULONG ID3DXBuffer::Release() {
     return left;
 }
 
-HRESULT D3DXCreateBuffer(DWORD size, ID3DXBuffer** buffer) {
-    if (!buffer) return E_INVALIDARG;
-    ID3DXBuffer* created = ID3DXBuffer::Create(size);
-    if (!created) return E_OUTOFMEMORY;
-    *buffer = created;
-    return S_OK;
-}
-
 ID3DXBuffer* CreateMaterialBuffer(const std::vector<MeshMaterial>& materials) {
     const size_t recordBytes = materials.size() * sizeof(D3DXMATERIAL);
     size_t size = recordBytes;
@@ -55,8 +47,8 @@ ID3DXBuffer* CreateMaterialBuffer(const std::vector<MeshMaterial>& materials) {
     return buffer;
 }
 
-ID3DXMesh::ID3DXMesh(IDirect3DDevice9* device, CpuMesh mesh)
-    : mesh(std::move(mesh)), device(device) {
+ID3DXMesh::ID3DXMesh(IDirect3DDevice9* drawingDevice, CpuMesh loaded)
+    : mesh(std::move(loaded)), device(drawingDevice) {
     if (device) device->AddRef();
 }
 

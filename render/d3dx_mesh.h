@@ -8,7 +8,7 @@
 #include "platform/d3d9.h"
 #include "render/cpu_mesh.h"
 #include "render/d3dx_math.h"
-#include "render/ray_test.h"
+#include "render/triangle_grid.h"
 
 constexpr DWORD D3DXMESH_SYSTEMMEM = 0x110;
 
@@ -40,8 +40,6 @@ class ID3DXBuffer {
     ULONG references = 1;
 };
 
-HRESULT D3DXCreateBuffer(DWORD size, ID3DXBuffer** buffer);
-
 // The materials of a mesh as one buffer of D3DXMATERIAL records followed by
 // the texture names they point to.
 ID3DXBuffer* CreateMaterialBuffer(const std::vector<MeshMaterial>& materials);
@@ -67,7 +65,7 @@ class ID3DXMesh {
     const TriangleGrid& Grid();
 
   private:
-    ID3DXMesh(IDirect3DDevice9* device, CpuMesh mesh);
+    ID3DXMesh(IDirect3DDevice9* drawingDevice, CpuMesh loaded);
     ~ID3DXMesh();
 
     CpuMesh mesh;

@@ -55,18 +55,21 @@ void IgnorePngWarning(png_structp, png_const_charp) {}
 class PngReader {
   public:
     PngReader() {
-        png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, FailPng, IgnorePngWarning);
-        if (png_ != nullptr) info_ = png_create_info_struct(png_);
+        readStruct =
+            png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, FailPng, IgnorePngWarning);
+        if (readStruct != nullptr) infoStruct = png_create_info_struct(readStruct);
     }
-    ~PngReader() { png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr); }
+    ~PngReader() {
+        png_destroy_read_struct(&readStruct, infoStruct ? &infoStruct : nullptr, nullptr);
+    }
     PngReader(const PngReader&) = delete;
     PngReader& operator=(const PngReader&) = delete;
-    png_structp png() const { return png_; }
-    png_infop info() const { return info_; }
+    png_structp png() const { return readStruct; }
+    png_infop info() const { return infoStruct; }
 
   private:
-    png_structp png_ = nullptr;
-    png_infop info_ = nullptr;
+    png_structp readStruct = nullptr;
+    png_infop infoStruct = nullptr;
 };
 
 bool ReadPng(png_structp png, png_infop info, size_t fileSize, RgbaImage& image,
@@ -139,22 +142,22 @@ void IgnoreJpegMessage(j_common_ptr) {}
 class JpegReader {
   public:
     JpegReader() {
-        info_.err = jpeg_std_error(&errors_.base);
-        errors_.base.error_exit = FailJpeg;
-        errors_.base.emit_message = FailJpegOnWarning;
-        errors_.base.output_message = IgnoreJpegMessage;
+        decompressor.err = jpeg_std_error(&errorManager.base);
+        errorManager.base.error_exit = FailJpeg;
+        errorManager.base.emit_message = FailJpegOnWarning;
+        errorManager.base.output_message = IgnoreJpegMessage;
     }
     // Safe before jpeg_create_decompress too: a structure without memory
     // manager is left alone.
-    ~JpegReader() { jpeg_destroy_decompress(&info_); }
+    ~JpegReader() { jpeg_destroy_decompress(&decompressor); }
     JpegReader(const JpegReader&) = delete;
     JpegReader& operator=(const JpegReader&) = delete;
-    jpeg_decompress_struct* info() { return &info_; }
-    std::jmp_buf& jump() { return errors_.jump; }
+    jpeg_decompress_struct* info() { return &decompressor; }
+    std::jmp_buf& jump() { return errorManager.jump; }
 
   private:
-    JpegErrorManager errors_{};
-    jpeg_decompress_struct info_{};
+    JpegErrorManager errorManager{};
+    jpeg_decompress_struct decompressor{};
 };
 
 bool ReadJpeg(jpeg_decompress_struct* info, std::jmp_buf& jump, const uint8_t* bytes, size_t size,

@@ -3,13 +3,13 @@
 #include <cstring>
 #include <string>
 
+#include "core/media_path.h"
 #include "platform/message_box.h"
 #include "race/game_state.h"
 #include "render/d3dx_math.h"
 #include "render/d3dx_mesh.h"
 #include "render/d3dx_texture.h"
 #include "render/device.h"
-#include "shell/media_path.h"
 
 TextureSlot textureCache[textureCacheSize];
 int32_t textureCount = 0;
@@ -72,8 +72,8 @@ MeshObject::MeshObject() {
     D3DXMatrixIdentity(&world);
 }
 
-MeshObject::MeshObject(const char* fileName, IDirect3DDevice9* device) : MeshObject() {
-    Load(fileName, device);
+MeshObject::MeshObject(const char* fileName, IDirect3DDevice9* drawingDevice) : MeshObject() {
+    Load(fileName, drawingDevice);
 }
 
 MeshObject::~MeshObject() {

@@ -23,11 +23,11 @@ void ClearTextureCache();
 int32_t LoadTextureCached(const char* name);
 
 class MeshObject {
-public:
+  public:
     // An empty object: no mesh, nothing drawn; tests and tools fill it in.
     MeshObject();
     // Starts empty, then loads the file (the result of Load is not looked at).
-    MeshObject(const char* fileName, IDirect3DDevice9* device);
+    MeshObject(const char* fileName, IDirect3DDevice9* drawingDevice);
     ~MeshObject();
     MeshObject(const MeshObject&) = delete;
     MeshObject& operator=(const MeshObject&) = delete;
@@ -46,7 +46,7 @@ public:
     D3DVECTOR rotation{};  // radians: x pitch, y yaw, z roll
     D3DVECTOR velocity{};  // the robots' displacement per frame
     bool autoMatrix = true;
-    D3DMATRIX world;       // identity at creation
+    D3DMATRIX world;  // identity at creation
     const D3DMATRIX* parentMatrix = nullptr;
 };
 

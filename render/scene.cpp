@@ -1,13 +1,13 @@
 #include "render/scene.h"
 
-#include "drive/car.h"
+#include "core/camera.h"
+#include "core/options.h"
 #include "race/game_state.h"
 #include "render/d3dx_font.h"
 #include "render/d3dx_math.h"
 #include "render/device.h"
 #include "render/mesh_object.h"
 #include "render/text_layout.h"
-#include "shell/options.h"
 
 namespace {
 

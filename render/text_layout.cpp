@@ -174,8 +174,8 @@ HRESULT CreateTextFont(const char* faceName, INT height, UINT weight, BOOL itali
     FcPatternGetMatrix(match.get(), FC_MATRIX, 0, &slant);
 
     std::unique_ptr<TextFont> opened(new TextFont());
-    opened->resources_ = std::make_unique<FontFaceResources>();
-    FontFaceResources& resources = *opened->resources_;
+    opened->faceResources = std::make_unique<FontFaceResources>();
+    FontFaceResources& resources = *opened->faceResources;
     if (FT_Init_FreeType(&resources.library) != 0) return E_FAIL;
     if (FT_New_Face(resources.library, reinterpret_cast<const char*>(file), index,
                     &resources.face) != 0 ||
@@ -210,27 +210,27 @@ HRESULT CreateTextFont(const char* faceName, INT height, UINT weight, BOOL itali
         FT_Set_Transform(face, &matrix, nullptr);
     }
 
-    opened->familyName_ = face->family_name ? face->family_name : "";
-    opened->styleName_ = face->style_name ? face->style_name : "";
-    opened->filePath_ = reinterpret_cast<const char*>(file);
-    opened->ascent_ = ScaleRounded(ascentUnits, pixelsPerEm, unitsPerEm);
-    opened->lineHeight_ = opened->ascent_ + ScaleRounded(descentUnits, pixelsPerEm, unitsPerEm);
-    opened->embolden_ = embolden == FcTrue;
+    opened->familyName = face->family_name ? face->family_name : "";
+    opened->styleName = face->style_name ? face->style_name : "";
+    opened->filePath = reinterpret_cast<const char*>(file);
+    opened->ascent = ScaleRounded(ascentUnits, pixelsPerEm, unitsPerEm);
+    opened->lineHeight = opened->ascent + ScaleRounded(descentUnits, pixelsPerEm, unitsPerEm);
+    opened->emboldened = embolden == FcTrue;
     font = std::move(opened);
     return S_OK;
 }
 
 const TextFont::Glyph& TextFont::GlyphFor(uint8_t character) {
-    std::unique_ptr<Glyph>& cached = glyphs_[character];
+    std::unique_ptr<Glyph>& cached = glyphCache[character];
     if (cached) return *cached;
     cached = std::make_unique<Glyph>();
     // Control characters, line breaks among them, neither draw nor advance.
     if (character < 0x20 || character == 0x7F) return *cached;
 
-    const FT_Face face = resources_->face;
+    const FT_Face face = faceResources->face;
     const FT_UInt index = FT_Get_Char_Index(face, CodePointOf(character));
     if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) return *cached;
-    if (embolden_) FT_GlyphSlot_Embolden(face->glyph);
+    if (emboldened) FT_GlyphSlot_Embolden(face->glyph);
     const FT_GlyphSlot slot = face->glyph;
     cached->advance = static_cast<LONG>((slot->advance.x + 32) >> 6);
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return *cached;
@@ -253,39 +253,46 @@ const TextFont::Glyph& TextFont::GlyphFor(uint8_t character) {
     return *cached;
 }
 
-INT LayoutText(TextFont& font, const char* text, INT count, const RECT& rect, DWORD format,
-               TextCoverage& coverage) {
-    coverage = TextCoverage{};
-    if (text == nullptr) return 0;
-    // A count past the terminator stops at it rather than reading on.
-    const size_t length = count < 0 ? std::strlen(text) : strnlen(text, static_cast<size_t>(count));
-    const bool singleLine = (format & DT_SINGLELINE) != 0;
+namespace {
 
+// The lines of the text: breaks at line feeds and carriage returns (a CR LF
+// pair is one), none with DT_SINGLELINE; a break at the very end adds no line.
+std::vector<LineSpan> SplitLines(const char* text, size_t length, bool singleLine) {
     std::vector<LineSpan> lines;
     if (singleLine) {
         if (length > 0) lines.push_back({0, length});
-    } else {
-        size_t begin = 0;
-        for (size_t i = 0; i < length; ++i) {
-            if (!IsLineBreak(text[i])) continue;
-            lines.push_back({begin, i});
-            if (text[i] == '\r' && i + 1 < length && text[i + 1] == '\n') ++i;
-            begin = i + 1;
-        }
-        if (begin < length) lines.push_back({begin, length});
+        return lines;
     }
-    if (lines.empty()) return 0;
+    size_t begin = 0;
+    for (size_t i = 0; i < length; ++i) {
+        if (!IsLineBreak(text[i])) continue;
+        lines.push_back({begin, i});
+        if (text[i] == '\r' && i + 1 < length && text[i + 1] == '\n') ++i;
+        begin = i + 1;
+    }
+    if (begin < length) lines.push_back({begin, length});
+    return lines;
+}
 
+struct PlacedGlyph {
+    const TextFont::Glyph* glyph;
+    int64_t x;  // the bitmap's left column and top row
+    int64_t y;
+};
+
+// The box that holds every placed glyph's bitmap, right and bottom exclusive.
+struct InkBox {
+    int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
+};
+
+// Every glyph with pixels, at its place: lines hang from the rectangle's top,
+// each starts at its left edge or, with DT_CENTER, is centred in it.
+std::vector<PlacedGlyph> PlaceGlyphs(TextFont& font, const char* text, size_t length,
+                                     const std::vector<LineSpan>& lines, const RECT& rect,
+                                     DWORD format, InkBox& ink) {
     const int64_t lineHeight = font.LineHeight();
-
-    struct PlacedGlyph {
-        const TextFont::Glyph* glyph;
-        int64_t x;  // the bitmap's left column and top row
-        int64_t y;
-    };
     std::vector<PlacedGlyph> placed;
     placed.reserve(length);  // one allocation, not one per doubling
-    int64_t inkLeft = INT64_MAX, inkTop = INT64_MAX, inkRight = INT64_MIN, inkBottom = INT64_MIN;
     for (size_t line = 0; line < lines.size(); ++line) {
         int64_t lineWidth = 0;
         for (size_t i = lines[line].begin; i < lines[line].end; ++i) {
@@ -300,47 +307,70 @@ INT LayoutText(TextFont& font, const char* text, INT count, const RECT& rect, DW
             if (glyph.width > 0 && glyph.rows > 0) {
                 const PlacedGlyph at{&glyph, penX + glyph.left, baseline - glyph.top};
                 placed.push_back(at);
-                inkLeft = std::min(inkLeft, at.x);
-                inkTop = std::min(inkTop, at.y);
-                inkRight = std::max(inkRight, at.x + glyph.width);
-                inkBottom = std::max(inkBottom, at.y + glyph.rows);
+                ink.left = std::min(ink.left, at.x);
+                ink.top = std::min(ink.top, at.y);
+                ink.right = std::max(ink.right, at.x + glyph.width);
+                ink.bottom = std::max(ink.bottom, at.y + glyph.rows);
             }
             penX += glyph.advance;
         }
     }
+    return placed;
+}
 
-    const INT result = static_cast<INT>(static_cast<int64_t>(lines.size()) * lineHeight);
-    if (placed.empty()) return result;
+// The ink clipped to the rectangle (unless DT_NOCLIP); false when nothing of
+// it is left, or when it is too large to rasterise.
+bool ClipInk(const RECT& rect, DWORD format, InkBox& ink) {
     if (!(format & DT_NOCLIP)) {
-        inkLeft = std::max<int64_t>(inkLeft, rect.left);
-        inkTop = std::max<int64_t>(inkTop, rect.top);
-        inkRight = std::min<int64_t>(inkRight, rect.right);
-        inkBottom = std::min<int64_t>(inkBottom, rect.bottom);
+        ink.left = std::max<int64_t>(ink.left, rect.left);
+        ink.top = std::max<int64_t>(ink.top, rect.top);
+        ink.right = std::min<int64_t>(ink.right, rect.right);
+        ink.bottom = std::min<int64_t>(ink.bottom, rect.bottom);
     }
-    if (inkRight <= inkLeft || inkBottom <= inkTop || inkLeft < INT32_MIN || inkTop < INT32_MIN ||
-        inkRight > INT32_MAX || inkBottom > INT32_MAX ||
-        (inkRight - inkLeft) * (inkBottom - inkTop) > maxCoveragePixels) {
-        return result;
-    }
+    return !(ink.right <= ink.left || ink.bottom <= ink.top || ink.left < INT32_MIN ||
+             ink.top < INT32_MIN || ink.right > INT32_MAX || ink.bottom > INT32_MAX ||
+             (ink.right - ink.left) * (ink.bottom - ink.top) > maxCoveragePixels);
+}
 
-    coverage.left = static_cast<LONG>(inkLeft);
-    coverage.top = static_cast<LONG>(inkTop);
-    coverage.width = static_cast<UINT>(inkRight - inkLeft);
-    coverage.height = static_cast<UINT>(inkBottom - inkTop);
+// The placed glyphs' pixels inside the ink box, overlaps keeping the stronger.
+void Rasterise(const std::vector<PlacedGlyph>& placed, const InkBox& ink, TextCoverage& coverage) {
+    coverage.left = static_cast<LONG>(ink.left);
+    coverage.top = static_cast<LONG>(ink.top);
+    coverage.width = static_cast<UINT>(ink.right - ink.left);
+    coverage.height = static_cast<UINT>(ink.bottom - ink.top);
     coverage.alpha.assign(size_t{coverage.width} * coverage.height, 0);
     for (const PlacedGlyph& at : placed) {
         const TextFont::Glyph& glyph = *at.glyph;
-        const int64_t firstRow = std::max<int64_t>(at.y, inkTop);
-        const int64_t endRow = std::min<int64_t>(at.y + glyph.rows, inkBottom);
-        const int64_t firstColumn = std::max<int64_t>(at.x, inkLeft);
-        const int64_t endColumn = std::min<int64_t>(at.x + glyph.width, inkRight);
+        const int64_t firstRow = std::max<int64_t>(at.y, ink.top);
+        const int64_t endRow = std::min<int64_t>(at.y + glyph.rows, ink.bottom);
+        const int64_t firstColumn = std::max<int64_t>(at.x, ink.left);
+        const int64_t endColumn = std::min<int64_t>(at.x + glyph.width, ink.right);
         if (endColumn <= firstColumn) continue;
         for (int64_t y = firstRow; y < endRow; ++y) {
             const uint8_t* source = glyph.coverage.data() + (y - at.y) * glyph.width;
-            uint8_t* target = coverage.alpha.data() + (y - inkTop) * coverage.width;
-            KeepStronger(target + (firstColumn - inkLeft), source + (firstColumn - at.x),
+            uint8_t* target = coverage.alpha.data() + (y - ink.top) * coverage.width;
+            KeepStronger(target + (firstColumn - ink.left), source + (firstColumn - at.x),
                          static_cast<size_t>(endColumn - firstColumn));
         }
     }
+}
+
+}  // namespace
+
+INT LayoutText(TextFont& font, const char* text, INT count, const RECT& rect, DWORD format,
+               TextCoverage& coverage) {
+    coverage = TextCoverage{};
+    if (text == nullptr) return 0;
+    // A count past the terminator stops at it rather than reading on.
+    const size_t length = count < 0 ? std::strlen(text) : strnlen(text, static_cast<size_t>(count));
+    const std::vector<LineSpan> lines = SplitLines(text, length, (format & DT_SINGLELINE) != 0);
+    if (lines.empty()) return 0;
+
+    InkBox ink;
+    const std::vector<PlacedGlyph> placed =
+        PlaceGlyphs(font, text, length, lines, rect, format, ink);
+    const INT result = static_cast<INT>(static_cast<int64_t>(lines.size()) * font.LineHeight());
+    if (placed.empty() || !ClipInk(rect, format, ink)) return result;
+    Rasterise(placed, ink, coverage);
     return result;
 }

@@ -37,14 +37,14 @@ class TextFont {
     TextFont& operator=(const TextFont&) = delete;
 
     // As FreeType names the face that was found, e.g. "Liberation Sans", "Bold".
-    const std::string& FamilyName() const { return familyName_; }
-    const std::string& StyleName() const { return styleName_; }
-    const std::string& FilePath() const { return filePath_; }
+    const std::string& FamilyName() const { return familyName; }
+    const std::string& StyleName() const { return styleName; }
+    const std::string& FilePath() const { return filePath; }
 
     // Pixels from a line's top to its baseline, and from one line's top to the
     // next's (the Windows cell height: ascent plus descent).
-    LONG Ascent() const { return ascent_; }
-    LONG LineHeight() const { return lineHeight_; }
+    LONG Ascent() const { return ascent; }
+    LONG LineHeight() const { return lineHeight; }
 
     struct Glyph {
         LONG left = 0;  // from the pen position to the bitmap's first column
@@ -64,14 +64,14 @@ class TextFont {
                                   std::unique_ptr<TextFont>& font);
     TextFont();
 
-    std::unique_ptr<FontFaceResources> resources_;
-    std::string familyName_;
-    std::string styleName_;
-    std::string filePath_;
-    LONG ascent_ = 0;
-    LONG lineHeight_ = 0;
-    bool embolden_ = false;
-    std::array<std::unique_ptr<Glyph>, 256> glyphs_;
+    std::unique_ptr<FontFaceResources> faceResources;
+    std::string familyName;
+    std::string styleName;
+    std::string filePath;
+    LONG ascent = 0;
+    LONG lineHeight = 0;
+    bool emboldened = false;
+    std::array<std::unique_ptr<Glyph>, 256> glyphCache;
 };
 
 // Finds the face through fontconfig (its aliases give Liberation Sans for

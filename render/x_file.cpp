@@ -71,8 +71,8 @@ enum : uint16_t {
 
 class TokenReader {
   public:
-    TokenReader(const uint8_t* data, size_t size, bool binary, bool doubles)
-        : data(data), size(size), binary(binary), doubles(doubles) {}
+    TokenReader(const uint8_t* bytes, size_t byteCount, bool isBinary, bool hasDoubles)
+        : data(bytes), size(byteCount), binary(isBinary), doubles(hasDoubles) {}
 
     Token Next() {
         if (peeked) {
@@ -319,7 +319,7 @@ MeshMaterial WhiteMaterial() {
 
 class Parser {
   public:
-    explicit Parser(TokenReader& tokens) : tokens(tokens) {}
+    explicit Parser(TokenReader& reader) : tokens(reader) {}
 
     bool ParseFile() {
         for (;;) {
@@ -652,14 +652,160 @@ struct Triangle {
     uint32_t material;
 };
 
-bool Merge(const Parser& parser, CpuMesh& result, std::vector<MeshMaterial>& resultMaterials) {
-    std::vector<D3DXMATRIX> world(parser.frames.size());
-    for (size_t i = 0; i < parser.frames.size(); ++i) {
-        const Frame& frame = parser.frames[i];
+// Each frame's matrix times its parents', outermost last. A parent always
+// comes before its children.
+std::vector<D3DXMATRIX> WorldMatrices(const std::vector<Frame>& frames) {
+    std::vector<D3DXMATRIX> world(frames.size());
+    for (size_t i = 0; i < frames.size(); ++i) {
+        const Frame& frame = frames[i];
         world[i] = frame.local;
         if (frame.parent >= 0) D3DXMatrixMultiply(&world[i], &world[i], &world[frame.parent]);
     }
+    return world;
+}
 
+// The mesh's own materials, references resolved, or one white material for a
+// mesh without a list. False for a reference to no material of the file.
+bool AppendMaterials(const Parser& parser, const FileMesh& file,
+                     std::vector<MeshMaterial>& materials) {
+    if (!file.hasMaterialList || file.materials.empty()) {
+        materials.push_back(WhiteMaterial());
+        return true;
+    }
+    for (const MaterialEntry& entry : file.materials) {
+        if (!entry.isReference) {
+            materials.push_back(entry.material);
+            continue;
+        }
+        auto named = parser.namedMaterials.find(entry.referenceName);
+        if (named == parser.namedMaterials.end()) return false;
+        materials.push_back(named->second);
+    }
+    return true;
+}
+
+// One vertex per position, moved into the world, with its texture
+// coordinates; the normals come with the faces. False when a position leaves
+// the range of floats.
+bool AppendPositions(const FileMesh& file, const D3DXMATRIX& transform, CpuMesh& mesh) {
+    for (size_t p = 0; p < file.positions.size(); ++p) {
+        MeshVertex vertex{};
+        // Frames are affine: the fourth column is not looked at.
+        const D3DVECTOR& at = file.positions[p];
+        vertex.position = D3DVECTOR{
+            at.x * transform._11 + at.y * transform._21 + at.z * transform._31 + transform._41,
+            at.x * transform._12 + at.y * transform._22 + at.z * transform._32 + transform._42,
+            at.x * transform._13 + at.y * transform._23 + at.z * transform._33 + transform._43};
+        if (!std::isfinite(vertex.position.x) || !std::isfinite(vertex.position.y) ||
+            !std::isfinite(vertex.position.z))
+            return false;
+        if (file.hasTextureCoordinates) {
+            vertex.u = file.textureCoordinates[2 * p];
+            vertex.v = file.textureCoordinates[2 * p + 1];
+        }
+        mesh.vertices.push_back(vertex);
+    }
+    return true;
+}
+
+// The vertex a face corner uses: its position's own vertex, unless that
+// already carries a different normal, in which case a copy with this normal
+// is appended (once per position and normal).
+class CornerVertices {
+  public:
+    CornerVertices(const FileMesh& fileMesh, uint32_t firstVertex, const D3DXMATRIX& normalMatrix,
+                   CpuMesh& merged)
+        : file(fileMesh),
+          base(firstVertex),
+          normalTransform(normalMatrix),
+          mesh(merged),
+          normalOfPosition(fileMesh.hasNormals ? fileMesh.positions.size() : 0, unset) {}
+
+    uint32_t VertexOf(size_t corner) {
+        const uint32_t position = file.faceCorners[corner];
+        if (!file.hasNormals) return base + position;
+        const uint32_t normal = file.normalsPerPosition ? position : file.normalCorners[corner];
+        uint32_t& assigned = normalOfPosition[position];
+        if (assigned == unset || assigned == normal) {
+            if (assigned == unset) {
+                assigned = normal;
+                SetNormal(mesh.vertices[base + position], normal);
+            }
+            return base + position;
+        }
+        const uint64_t key = uint64_t{position} << 32 | normal;
+        auto found = splitVertices.find(key);
+        if (found != splitVertices.end()) return found->second;
+        MeshVertex vertex = mesh.vertices[base + position];
+        SetNormal(vertex, normal);
+        const uint32_t index = static_cast<uint32_t>(mesh.vertices.size());
+        mesh.vertices.push_back(vertex);
+        splitVertices.emplace(key, index);
+        return index;
+    }
+
+  private:
+    static constexpr uint32_t unset = std::numeric_limits<uint32_t>::max();
+
+    void SetNormal(MeshVertex& vertex, uint32_t normal) const {
+        D3DXVec3TransformNormal(&vertex.normal, &file.normals[normal], &normalTransform);
+        D3DXVec3Normalize(&vertex.normal, &vertex.normal);
+    }
+
+    const FileMesh& file;
+    const uint32_t base;
+    const D3DXMATRIX& normalTransform;
+    CpuMesh& mesh;
+    std::vector<uint32_t> normalOfPosition;
+    std::unordered_map<uint64_t, uint32_t> splitVertices;
+};
+
+// The mesh's faces as triangles: a face of n corners becomes the fan
+// (0 1 2, 0 2 3, ...); faces of fewer than three corners draw nothing.
+void AppendTriangles(const FileMesh& file, uint32_t materialBase, CornerVertices& corners,
+                     std::vector<Triangle>& triangles) {
+    size_t first = 0;
+    for (size_t face = 0; face < file.faceSizes.size(); ++face) {
+        const uint32_t cornerCount = file.faceSizes[face];
+        uint32_t material = materialBase;
+        if (file.hasMaterialList && !file.materials.empty()) {
+            material +=
+                face < file.faceMaterials.size() ? file.faceMaterials[face] : file.lastFaceMaterial;
+        }
+        if (cornerCount >= 3) {
+            const uint32_t pivot = corners.VertexOf(first);
+            uint32_t previous = corners.VertexOf(first + 1);
+            for (uint32_t corner = 2; corner < cornerCount; ++corner) {
+                const uint32_t next = corners.VertexOf(first + corner);
+                triangles.push_back({{pivot, previous, next}, material});
+                previous = next;
+            }
+        }
+        first += cornerCount;
+    }
+}
+
+// The index list with one subset per material, keeping the file's order of
+// the triangles within each.
+void GroupByMaterial(const std::vector<Triangle>& triangles, size_t materialCount, CpuMesh& mesh) {
+    mesh.subsets.assign(materialCount, MeshSubset{0, 0});
+    for (const Triangle& triangle : triangles) mesh.subsets[triangle.material].indexCount += 3;
+    uint32_t start = 0;
+    for (MeshSubset& subset : mesh.subsets) {
+        subset.firstIndex = start;
+        start += subset.indexCount;
+    }
+    mesh.indices.assign(start, 0);
+    std::vector<uint32_t> fill(materialCount);
+    for (size_t i = 0; i < materialCount; ++i) fill[i] = mesh.subsets[i].firstIndex;
+    for (const Triangle& triangle : triangles) {
+        uint32_t& at = fill[triangle.material];
+        for (uint32_t corner : triangle.corner) mesh.indices[at++] = corner;
+    }
+}
+
+bool Merge(const Parser& parser, CpuMesh& result, std::vector<MeshMaterial>& resultMaterials) {
+    const std::vector<D3DXMATRIX> world = WorldMatrices(parser.frames);
     CpuMesh mesh;
     std::vector<MeshMaterial> materials;
     std::vector<Triangle> triangles;
@@ -670,109 +816,15 @@ bool Merge(const Parser& parser, CpuMesh& result, std::vector<MeshMaterial>& res
         const D3DXMATRIX normalTransform = NormalMatrix(transform);
 
         const uint32_t materialBase = static_cast<uint32_t>(materials.size());
-        if (file.hasMaterialList && !file.materials.empty()) {
-            for (const MaterialEntry& entry : file.materials) {
-                if (!entry.isReference) {
-                    materials.push_back(entry.material);
-                    continue;
-                }
-                auto named = parser.namedMaterials.find(entry.referenceName);
-                if (named == parser.namedMaterials.end()) return false;
-                materials.push_back(named->second);
-            }
-        } else {
-            materials.push_back(WhiteMaterial());
-        }
-
-        const uint32_t base = static_cast<uint32_t>(mesh.vertices.size());
-        for (size_t p = 0; p < file.positions.size(); ++p) {
-            MeshVertex vertex{};
-            // Frames are affine: the fourth column is not looked at.
-            const D3DVECTOR& at = file.positions[p];
-            vertex.position = D3DVECTOR{
-                at.x * transform._11 + at.y * transform._21 + at.z * transform._31 + transform._41,
-                at.x * transform._12 + at.y * transform._22 + at.z * transform._32 + transform._42,
-                at.x * transform._13 + at.y * transform._23 + at.z * transform._33 + transform._43};
-            if (!std::isfinite(vertex.position.x) || !std::isfinite(vertex.position.y) ||
-                !std::isfinite(vertex.position.z))
-                return false;
-            if (file.hasTextureCoordinates) {
-                vertex.u = file.textureCoordinates[2 * p];
-                vertex.v = file.textureCoordinates[2 * p + 1];
-            }
-            mesh.vertices.push_back(vertex);
-        }
-
-        // The vertex a face corner uses: its position's own vertex, unless
-        // that already carries a different normal.
-        constexpr uint32_t unset = std::numeric_limits<uint32_t>::max();
-        std::vector<uint32_t> normalOfPosition(file.hasNormals ? file.positions.size() : 0, unset);
-        std::unordered_map<uint64_t, uint32_t> splitVertices;
-        auto cornerVertex = [&](size_t corner) {
-            const uint32_t position = file.faceCorners[corner];
-            if (!file.hasNormals) return base + position;
-            const uint32_t normal = file.normalsPerPosition ? position : file.normalCorners[corner];
-            uint32_t& assigned = normalOfPosition[position];
-            if (assigned == unset || assigned == normal) {
-                if (assigned == unset) {
-                    assigned = normal;
-                    MeshVertex& vertex = mesh.vertices[base + position];
-                    D3DXVec3TransformNormal(&vertex.normal, &file.normals[normal],
-                                            &normalTransform);
-                    D3DXVec3Normalize(&vertex.normal, &vertex.normal);
-                }
-                return base + position;
-            }
-            const uint64_t key = uint64_t{position} << 32 | normal;
-            auto found = splitVertices.find(key);
-            if (found != splitVertices.end()) return found->second;
-            MeshVertex vertex = mesh.vertices[base + position];
-            D3DXVec3TransformNormal(&vertex.normal, &file.normals[normal], &normalTransform);
-            D3DXVec3Normalize(&vertex.normal, &vertex.normal);
-            const uint32_t index = static_cast<uint32_t>(mesh.vertices.size());
-            mesh.vertices.push_back(vertex);
-            splitVertices.emplace(key, index);
-            return index;
-        };
-
-        size_t first = 0;
-        for (size_t face = 0; face < file.faceSizes.size(); ++face) {
-            const uint32_t cornerCount = file.faceSizes[face];
-            uint32_t material = materialBase;
-            if (file.hasMaterialList && !file.materials.empty()) {
-                material += face < file.faceMaterials.size() ? file.faceMaterials[face]
-                                                             : file.lastFaceMaterial;
-            }
-            if (cornerCount >= 3) {
-                const uint32_t pivot = cornerVertex(first);
-                uint32_t previous = cornerVertex(first + 1);
-                for (uint32_t corner = 2; corner < cornerCount; ++corner) {
-                    const uint32_t next = cornerVertex(first + corner);
-                    triangles.push_back({{pivot, previous, next}, material});
-                    previous = next;
-                }
-            }
-            first += cornerCount;
-        }
+        if (!AppendMaterials(parser, file, materials)) return false;
+        const uint32_t firstVertex = static_cast<uint32_t>(mesh.vertices.size());
+        if (!AppendPositions(file, transform, mesh)) return false;
+        CornerVertices corners(file, firstVertex, normalTransform, mesh);
+        AppendTriangles(file, materialBase, corners, triangles);
     }
     if (triangles.empty()) return false;
 
-    // Group the triangles by material, keeping the file's order within each.
-    mesh.subsets.assign(materials.size(), MeshSubset{0, 0});
-    for (const Triangle& triangle : triangles) mesh.subsets[triangle.material].indexCount += 3;
-    uint32_t start = 0;
-    for (MeshSubset& subset : mesh.subsets) {
-        subset.firstIndex = start;
-        start += subset.indexCount;
-    }
-    mesh.indices.assign(start, 0);
-    std::vector<uint32_t> fill(materials.size());
-    for (size_t i = 0; i < materials.size(); ++i) fill[i] = mesh.subsets[i].firstIndex;
-    for (const Triangle& triangle : triangles) {
-        uint32_t& at = fill[triangle.material];
-        for (uint32_t corner : triangle.corner) mesh.indices[at++] = corner;
-    }
-
+    GroupByMaterial(triangles, materials.size(), mesh);
     result = std::move(mesh);
     resultMaterials = std::move(materials);
     return true;

@@ -1,7 +1,7 @@
 #pragma once
 // The Options and About dialogs' procedures.
+#include "core/options.h"
 #include "platform/dialog.h"
-#include "shell/options.h"
 
 // The Options dialog's working copy: filled when it opens, stored on OK.
 extern GameOptionsRecord pendingOptions;

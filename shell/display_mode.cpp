@@ -1,8 +1,8 @@
 #include "shell/display_mode.h"
 
+#include "core/options.h"
 #include "race/game_state.h"
 #include "render/device.h"
-#include "shell/options.h"
 #include "shell/startup.h"
 #include "sound/game_sounds.h"
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "core/options.h"
 #include "platform/fltk_window.h"
 #include "shell/main_loop.h"
-#include "shell/options.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
 

@@ -2,13 +2,13 @@
 
 #include <cstring>
 
+#include "core/media_path.h"
+#include "core/options.h"
 #include "drive/track_map.h"
 #include "platform/gdi_bitmap.h"
 #include "race/frame_step.h"
 #include "race/game_state.h"
 #include "shell/game_links.h"
-#include "shell/media_path.h"
-#include "shell/options.h"
 #include "shell/resources.h"
 #include "shell/window_proc.h"
 #include "sound/game_sounds.h"

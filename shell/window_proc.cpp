@@ -1,5 +1,6 @@
 #include "shell/window_proc.h"
 
+#include "core/options.h"
 #include "platform/dialog.h"
 #include "platform/paint.h"
 #include "platform/shell_open.h"
@@ -9,7 +10,6 @@
 #include "render/mesh_object.h"
 #include "shell/dialogs.h"
 #include "shell/display_mode.h"
-#include "shell/options.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <thread>
 
-#include "drive/random.h"
+#include "core/media_path.h"
+#include "core/random.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
-#include "shell/media_path.h"
 
 SoundDevice* soundDevice = nullptr;
 

@@ -4,6 +4,7 @@
 #
 #   tools/install-deps.sh        the game, its tools and its tests
 #   tools/install-deps.sh fuzz   the same, and clang with libFuzzer for tools/fuzz.sh
+#   tools/install-deps.sh format the same, and clang-format for tools/check-format.sh
 set -euo pipefail
 
 packages=(
@@ -30,12 +31,13 @@ packages=(
 for extra in "$@"; do
   case "$extra" in
     fuzz) packages+=(clang libfuzzer-14-dev) ;;
+    format) packages+=(clang-format) ;;
     --help | -h)
-      sed -n '2,6s/^# \{0,1\}//p' "$0"
+      sed -n '2,7s/^# \{0,1\}//p' "$0"
       exit 0
       ;;
     *)
-      echo "usage: $0 [fuzz]" >&2
+      echo "usage: $0 [fuzz] [format]" >&2
       exit 2
       ;;
   esac

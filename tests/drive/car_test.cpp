@@ -7,11 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "drive/random.h"
+#include "core/options.h"
+#include "core/random.h"
 #include "race/game_state.h"
 #include "render/device.h"
 #include "render/mesh_object.h"
-#include "shell/options.h"
 #include "tests/drive/synthetic_track.h"
 #include "tests/support/recording_device.h"
 #include "tests/support/wave_builder.h"
@@ -235,12 +235,12 @@ TEST_F(Car, TheHeadlightRidesAtTheCameraOnlyWhenLightsAreOn) {
     sceneLight = D3DLIGHT9{};
     sceneLight.Type = D3DLIGHT_DIRECTIONAL;
     sceneLight.Direction = {0.0f, -1.0f, 0.5f};
-    const D3DLIGHT9 daylight = sceneLight;
+    const D3DLIGHT9 setUpLight = sceneLight;
     PutCar(200.0f, 10.0f, 0.0f);
 
     GameOptions.lightsOn = 0;
     Drive(0.5f, 1.0f, 0.05f);
-    EXPECT_EQ(std::memcmp(&sceneLight, &daylight, sizeof sceneLight), 0);
+    EXPECT_EQ(std::memcmp(&sceneLight, &setUpLight, sizeof sceneLight), 0);
     EXPECT_EQ(recording.CountOf("SetLight"), 0u);
 
     GameOptions.lightsOn = 1;

@@ -131,10 +131,10 @@ TEST_F(HeadlessRace, DrivingIntoTheTreesWrecksTheCar) {
         const double bearing =
             std::atan2(treeSpots[*target][0] - car.x, treeSpots[*target][2] - car.z);
         double error = std::remainder(bearing - carObject->rotation.y, 2.0 * std::numbers::pi);
-        const double steer = std::clamp(error * 2.0, -1.0, 1.0);
+        const double turn = std::clamp(error * 2.0, -1.0, 1.0);
         // Slow down while facing away, so the car turns tight enough.
         const double throttle = std::max(0.15, std::cos(error));
-        MoveCursor(static_cast<int>(std::lround((steer + 1.0) * 320.0)),
+        MoveCursor(static_cast<int>(std::lround((turn + 1.0) * 320.0)),
                    static_cast<int>(std::lround((1.0 - throttle) * 240.0)));
     };
     RaceUntilItEnds(120.0f, steer);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "drive/random.h"
+#include "core/random.h"
 #include "race/game_state.h"
 #include "tests/drive/synthetic_track.h"
 
@@ -193,7 +193,7 @@ TEST_F(Obstacles, OneTreeAFrameTheLowerIndexFirst) {
     // No two trees of the circuit are within reach of one car: two are stood
     // side by side for this test and put back after it.
     struct MovedTree {
-        MovedTree(int tree, double z) : tree(tree) {
+        MovedTree(int index, double z) : tree(index) {
             std::memcpy(saved, treeSpots[tree], sizeof saved);
             treeSpots[tree][0] = 0.0;
             treeSpots[tree][2] = z;

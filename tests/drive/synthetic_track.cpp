@@ -10,8 +10,8 @@
 
 const uint16_t zoneCodes[6] = {0xFFFF, 0xC618, 0x8410, 0xF800, 0x8000, 0xFFE0};
 
-PaintedMap::PaintedMap(int32_t width, int32_t height, uint16_t fill)
-    : width(width), height(height), pixels(static_cast<size_t>(width) * height, fill) {}
+PaintedMap::PaintedMap(int32_t mapWidth, int32_t mapHeight, uint16_t fill)
+    : width(mapWidth), height(mapHeight), pixels(static_cast<size_t>(mapWidth) * mapHeight, fill) {}
 
 uint16_t& PaintedMap::Under(float x, float z) {
     return At(static_cast<int32_t>(x + 240.0f), static_cast<int32_t>(240.0f - z));
@@ -95,8 +95,8 @@ CpuMesh SlopedGround() {
     CpuMesh mesh;
     for (int row = 0; row <= cells; ++row) {
         for (int column = 0; column <= cells; ++column) {
-            const float x = -240.0f + column * size;
-            const float z = -240.0f + row * size;
+            const float x = -240.0f + static_cast<float>(column) * size;
+            const float z = -240.0f + static_cast<float>(row) * size;
             mesh.vertices.push_back({{x, SlopeHeight(x), z}, {0.0f, 1.0f, 0.0f}, 0.0f, 0.0f});
         }
     }

@@ -26,12 +26,14 @@ using RoadSurface = SyntheticTrack;
 
 TEST_F(RoadSurface, RoadIsExactlyTheSixWidenedZoneColours) {
     PaintedMap map(480, 480, grassCode);
-    for (int zone = 0; zone < 6; ++zone) map.Under(-100.0f + zone * 10.0f, 0.0f) = zoneCodes[zone];
+    for (int zone = 0; zone < 6; ++zone)
+        map.Under(-100.0f + static_cast<float>(zone) * 10.0f, 0.0f) = zoneCodes[zone];
     // One step of blue below white, and of green below zone 1's grey.
     map.Under(0.0f, 50.0f) = 0xFFFE;
     map.Under(10.0f, 50.0f) = 0xC5F8;
     LoadMap(map);
-    for (int zone = 0; zone < 6; ++zone) EXPECT_EQ(ZoneAt(-100.0f + zone * 10.0f, 0.0f), zone);
+    for (int zone = 0; zone < 6; ++zone)
+        EXPECT_EQ(ZoneAt(-100.0f + static_cast<float>(zone) * 10.0f, 0.0f), zone);
     EXPECT_EQ(ZoneAt(0.0f, 50.0f), noZone);
     EXPECT_EQ(ZoneAt(10.0f, 50.0f), noZone);
     EXPECT_EQ(ZoneAt(0.0f, 0.0f), noZone);

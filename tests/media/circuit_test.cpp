@@ -14,7 +14,7 @@ namespace {
 
 constexpr double startX = 200.0, startZ = 10.0;
 
-class TrackMapTest : public ::testing::Test {
+class TrackMap : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(map.LoadFromFile(MediaFile("trackmap16.bmp").c_str()));
@@ -60,12 +60,12 @@ double LapLength(const std::vector<GroundPoint>& line) {
     return length;
 }
 
-TEST_F(TrackMapTest, CoversTheWorldAtOnePixelPerUnit) {
+TEST_F(TrackMap, CoversTheWorldAtOnePixelPerUnit) {
     EXPECT_EQ(map.Width(), 480);
     EXPECT_EQ(map.Height(), 480);
 }
 
-TEST_F(TrackMapTest, CarStartsOnTheRoadInZoneZero) {
+TEST_F(TrackMap, CarStartsOnTheRoadInZoneZero) {
     EXPECT_EQ(ZoneAt(map, startX, startZ), 0);
     // The whole car, two wide and four long ahead of its origin, is on the road.
     for (double dx : {-1.0, 1.0}) {
@@ -73,7 +73,7 @@ TEST_F(TrackMapTest, CarStartsOnTheRoadInZoneZero) {
     }
 }
 
-TEST_F(TrackMapTest, EveryRoadPixelLiesInsideTheSamplingWindow) {
+TEST_F(TrackMap, EveryRoadPixelLiesInsideTheSamplingWindow) {
     for (int v = 0; v < 480; ++v) {
         for (int u = 0; u < 480; ++u) {
             if (u >= 2 && u < 478 && v >= 2 && v < 478) continue;
@@ -84,11 +84,11 @@ TEST_F(TrackMapTest, EveryRoadPixelLiesInsideTheSamplingWindow) {
     EXPECT_EQ(ZoneAt(map, 400.0, 0.0), -1);
 }
 
-TEST_F(TrackMapTest, CentreLineRunsOnTheRoadAllRoundTheLap) {
+TEST_F(TrackMap, CentreLineRunsOnTheRoadAllRoundTheLap) {
     for (const GroundPoint& p : line) EXPECT_GE(ZoneAt(map, p.x, p.z), 0) << p.x << ", " << p.z;
 }
 
-TEST_F(TrackMapTest, DrivingForwardFromTheStartHeadsUpTheMapAlongPositiveZ) {
+TEST_F(TrackMap, DrivingForwardFromTheStartHeadsUpTheMapAlongPositiveZ) {
     size_t start = NearestIndex(startX, startZ);
     EXPECT_LT(std::hypot(line[start].x - startX, line[start].z - startZ), 8.0);
     const GroundPoint& here = line[start];
@@ -97,7 +97,7 @@ TEST_F(TrackMapTest, DrivingForwardFromTheStartHeadsUpTheMapAlongPositiveZ) {
     EXPECT_GT(dz / std::hypot(dx, dz), 0.98);
 }
 
-TEST_F(TrackMapTest, ZonesFollowInOrderOncePerLap) {
+TEST_F(TrackMap, ZonesFollowInOrderOncePerLap) {
     // Walk the lap forwards from the start in half-unit steps; the zones met,
     // repeats folded, must be 0 1 2 3 4 5 and then 0 again at the end.
     size_t start = NearestIndex(startX, startZ);
@@ -121,7 +121,7 @@ TEST_F(TrackMapTest, ZonesFollowInOrderOncePerLap) {
     EXPECT_LT(zoneZeroLength, 60.0);
 }
 
-TEST_F(TrackMapTest, RoadIsBetweenEighteenAndThirtyWide) {
+TEST_F(TrackMap, RoadIsBetweenEighteenAndThirtyWide) {
     for (size_t i = 0; i < line.size(); i += 5) {
         const GroundPoint& a = line[(i + line.size() - 1) % line.size()];
         const GroundPoint& b = line[(i + 1) % line.size()];
@@ -141,13 +141,13 @@ TEST_F(TrackMapTest, RoadIsBetweenEighteenAndThirtyWide) {
     }
 }
 
-TEST_F(TrackMapTest, EveryTreeStandsAtLeastFourUnitsOffTheRoad) {
+TEST_F(TrackMap, EveryTreeStandsAtLeastFourUnitsOffTheRoad) {
     for (int tree = 0; tree < 31; ++tree) {
         EXPECT_GE(DistanceToRoad(treeSpots[tree][0], treeSpots[tree][2]), 4.0) << "tree " << tree;
     }
 }
 
-TEST_F(TrackMapTest, TreesLineTheRoad) {
+TEST_F(TrackMap, TreesLineTheRoad) {
     // Most trees stand close enough to the road to punish a cut corner.
     int close = 0;
     for (int tree = 0; tree < 31; ++tree) {
@@ -156,7 +156,7 @@ TEST_F(TrackMapTest, TreesLineTheRoad) {
     EXPECT_GE(close, 24);
 }
 
-TEST_F(TrackMapTest, AdvertAndItsPostsStandOffTheRoad) {
+TEST_F(TrackMap, AdvertAndItsPostsStandOffTheRoad) {
     // The board is fourteen wide, turned 5.14 about y at (-145, 160).
     const double yaw = 5.14, half = 7.5;
     for (double along : {-half, 0.0, half}) {
@@ -174,7 +174,7 @@ TEST(CircuitLine, IsOneClosedLapOfTheRightLength) {
     // Closed: the last point leads back to the first like any other step.
     const GroundPoint& last = line.back();
     EXPECT_LT(std::hypot(line.front().x - last.x, line.front().z - last.z),
-              2 * length / line.size());
+              2 * length / static_cast<double>(line.size()));
 }
 
 TEST(CircuitLine, HasNoBendTighterThanARadiusOfForty) {
@@ -199,7 +199,7 @@ TEST(CircuitLine, NeverComesBackCloseToItself) {
     // others, so the road never touches or crosses itself.
     std::vector<GroundPoint> line = ReadCircuitLine();
     ASSERT_GT(line.size(), 100u);
-    double step = LapLength(line) / line.size();
+    double step = LapLength(line) / static_cast<double>(line.size());
     size_t neighbours = static_cast<size_t>(80 / step);
     for (size_t i = 0; i < line.size(); i += 2) {
         for (size_t j = i + 1; j < line.size(); j += 2) {

@@ -16,7 +16,7 @@
 
 namespace {
 
-class GroundTest : public ::testing::Test {
+class GroundMesh : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         ID3DXBuffer* materialBuffer = nullptr;
@@ -96,17 +96,17 @@ class GroundTest : public ::testing::Test {
     static GdiBitmap map;
 };
 
-ID3DXMesh* GroundTest::ground = nullptr;
-std::vector<std::string> GroundTest::textures;
-GdiBitmap GroundTest::map;
+ID3DXMesh* GroundMesh::ground = nullptr;
+std::vector<std::string> GroundMesh::textures;
+GdiBitmap GroundMesh::map;
 
-TEST_F(GroundTest, HasFewerThanTwentyFiveThousandTriangles) {
+TEST_F(GroundMesh, HasFewerThanTwentyFiveThousandTriangles) {
     // The map's ground, its fence, and the land beyond out to 840.
     EXPECT_GT(ground->GetNumFaces(), 1000u);
     EXPECT_LT(ground->GetNumFaces(), 25000u);
 }
 
-TEST_F(GroundTest, NamesGrassAsphaltAndStartLineTexturesThatDecode) {
+TEST_F(GroundMesh, NamesGrassAsphaltAndStartLineTexturesThatDecode) {
     for (const char* name : {"grass.jpg", "asphalt.png", "startline.bmp"}) {
         EXPECT_NE(std::find(textures.begin(), textures.end(), name), textures.end()) << name;
     }
@@ -121,7 +121,7 @@ TEST_F(GroundTest, NamesGrassAsphaltAndStartLineTexturesThatDecode) {
     }
 }
 
-TEST_F(GroundTest, IsOneLayerBetweenHalfAUnitAndTwentyAboveZeroEverywhere) {
+TEST_F(GroundMesh, IsOneLayerBetweenHalfAUnitAndTwentyAboveZeroEverywhere) {
     // Off the lattice, so rays seldom pass exactly through a shared edge; where
     // one does, both triangles answer at the same height.
     for (double z = -239.63; z < 240.0; z += 3.0) {
@@ -136,7 +136,7 @@ TEST_F(GroundTest, IsOneLayerBetweenHalfAUnitAndTwentyAboveZeroEverywhere) {
     }
 }
 
-TEST_F(GroundTest, IsSeenFromAboveWithNormalsForTheLight) {
+TEST_F(GroundMesh, IsSeenFromAboveWithNormalsForTheLight) {
     const CpuMesh& mesh = ground->Mesh();
     std::vector<bool> fence(mesh.vertices.size(), false);
     for (size_t i = 0; i < mesh.indices.size(); i += 3) {
@@ -167,7 +167,7 @@ TEST_F(GroundTest, IsSeenFromAboveWithNormalsForTheLight) {
     }
 }
 
-TEST_F(GroundTest, AFenceRunsRoundTheWorldJustBeyondTheCarsReach) {
+TEST_F(GroundMesh, AFenceRunsRoundTheWorldJustBeyondTheCarsReach) {
     // Posts and rails along every side, close enough that no gap lets a
     // player think the world goes on, beyond the car's nose (4 ahead of the
     // place it is held at) and its chase camera (3.75 behind), inside the map.
@@ -195,7 +195,7 @@ TEST_F(GroundTest, AFenceRunsRoundTheWorldJustBeyondTheCarsReach) {
     }
 }
 
-TEST_F(GroundTest, GroundReachesPastWhatTheCameraSeesFromTheEdge) {
+TEST_F(GroundMesh, GroundReachesPastWhatTheCameraSeesFromTheEdge) {
     // The camera comes at most 3.75 past where the car is held; its far plane
     // lies 500 away, and the corners of its view 500 x sqrt(1 + 2 tan^2 22.5
     // degrees), about 580.
@@ -209,7 +209,7 @@ TEST_F(GroundTest, GroundReachesPastWhatTheCameraSeesFromTheEdge) {
     }
 }
 
-TEST_F(GroundTest, RoadLiesWhereTheMapHasZones) {
+TEST_F(GroundMesh, RoadLiesWhereTheMapHasZones) {
     // Road or not at every pixel centre of the sampling window.
     std::vector<char> road(480 * 480, 0);
     for (int v = 2; v < 478; ++v) {
@@ -234,7 +234,7 @@ TEST_F(GroundTest, RoadLiesWhereTheMapHasZones) {
     }
 }
 
-TEST_F(GroundTest, RoadIsFlatAcrossAndGentleAlong) {
+TEST_F(GroundMesh, RoadIsFlatAcrossAndGentleAlong) {
     std::vector<GroundPoint> line = ReadCircuitLine();
     ASSERT_GT(line.size(), 100u);
     double previous = HeightAt(line.back().x, line.back().z);
@@ -253,7 +253,7 @@ TEST_F(GroundTest, RoadIsFlatAcrossAndGentleAlong) {
     }
 }
 
-TEST_F(GroundTest, StartLineIsPaintedJustAheadOfTheCarInZoneZero) {
+TEST_F(GroundMesh, StartLineIsPaintedJustAheadOfTheCarInZoneZero) {
     bool seen = false;
     for (double z = 10.0; z < 30.0; z += 0.25) {
         std::vector<D3DXINTERSECTINFO> hits = HitsAt(200.0, z);
@@ -266,7 +266,7 @@ TEST_F(GroundTest, StartLineIsPaintedJustAheadOfTheCarInZoneZero) {
     EXPECT_TRUE(seen);
 }
 
-TEST_F(GroundTest, GroundIsLowUnderTheAdvertBoard) {
+TEST_F(GroundMesh, GroundIsLowUnderTheAdvertBoard) {
     // The board hangs from 2.5 to 9.5 and its posts go down to -0.4: the ground
     // must lie between, under the board and both posts.
     const double yaw = 5.14;

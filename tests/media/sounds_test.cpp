@@ -165,7 +165,7 @@ TEST(Sounds, EngineIsAuthoredAt8000AndLoopsWithoutAClick) {
     EXPECT_LT(ShareBelow(bends, std::abs(s.values[0] - 2 * s.values[n - 1] + s.values[n - 2])),
               0.9);
     double mean = 0;
-    for (double v : s.values) mean += v / s.values.size();
+    for (double v : s.values) mean += v / static_cast<double>(s.values.size());
     EXPECT_NEAR(mean, 0.0, 0.01);
 }
 

@@ -28,7 +28,7 @@ WAVEFORMATEX PcmFormat(WORD channels, DWORD rate, WORD bits) {
 }
 
 // A device on SDL's dummy driver at the game's primary format, mixed by hand.
-class DirectSoundTest : public ::testing::Test {
+class DirectSound : public ::testing::Test {
   protected:
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -97,7 +97,7 @@ std::vector<uint8_t> Ramp(size_t frames) {
 
 }  // namespace
 
-TEST_F(DirectSoundTest, PlaysOnceThenReportsSilenceAndRewinds) {
+TEST_F(DirectSound, PlaysOnceThenReportsSilenceAndRewinds) {
     IDirectSoundBuffer* buffer = MakeBuffer(Ramp(6));
     ASSERT_NE(buffer, nullptr);
     EXPECT_EQ(Status(buffer), 0u);
@@ -111,7 +111,7 @@ TEST_F(DirectSoundTest, PlaysOnceThenReportsSilenceAndRewinds) {
     EXPECT_EQ(play, 0u);
 }
 
-TEST_F(DirectSoundTest, StopKeepsThePlaceAndALoopResumesThere) {
+TEST_F(DirectSound, StopKeepsThePlaceAndALoopResumesThere) {
     IDirectSoundBuffer* buffer = MakeBuffer(Ramp(10));
     ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
     EXPECT_EQ(Status(buffer), DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
@@ -127,7 +127,7 @@ TEST_F(DirectSoundTest, StopKeepsThePlaceAndALoopResumesThere) {
 
 // Another program's window takes the focus: the sounds play on unheard, all
 // but a global-focus buffer's, and are heard again, further on, with it back.
-TEST_F(DirectSoundTest, HeardOnlyWhileTheProgramHasTheFocus) {
+TEST_F(DirectSound, HeardOnlyWhileTheProgramHasTheFocus) {
     IDirectSoundBuffer* engine = MakeBuffer(Ramp(10));
     IDirectSoundBuffer* global = MakeBuffer(std::vector<uint8_t>(4, 0x90), DSBCAPS_GLOBALFOCUS);
     ASSERT_EQ(engine->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
@@ -142,7 +142,7 @@ TEST_F(DirectSoundTest, HeardOnlyWhileTheProgramHasTheFocus) {
     EXPECT_EQ(Mix(2), (std::vector<uint8_t>{0x86, 0x87}));
 }
 
-TEST_F(DirectSoundTest, ControlsNeedTheirCapabilityFlags) {
+TEST_F(DirectSound, ControlsNeedTheirCapabilityFlags) {
     IDirectSoundBuffer* plain = MakeBuffer(Ramp(8));
     EXPECT_EQ(plain->SetFrequency(16000), DSERR_CONTROLUNAVAIL);
     EXPECT_EQ(plain->SetVolume(-600), DSERR_CONTROLUNAVAIL);
@@ -160,7 +160,7 @@ TEST_F(DirectSoundTest, ControlsNeedTheirCapabilityFlags) {
     EXPECT_EQ(frequency, 8000u);
 }
 
-TEST_F(DirectSoundTest, RefusesFormatsAndSizesItCannotPlay) {
+TEST_F(DirectSound, RefusesFormatsAndSizesItCannotPlay) {
     EXPECT_EQ(MakeBuffer(Ramp(3)), nullptr);  // below DSBSIZE_MIN
     WAVEFORMATEX compressed = PcmFormat(1, 8000, 8);
     compressed.wFormatTag = 2;
@@ -181,7 +181,7 @@ TEST_F(DirectSoundTest, RefusesFormatsAndSizesItCannotPlay) {
     EXPECT_EQ(buffer, nullptr);
 }
 
-TEST_F(DirectSoundTest, LockHandsOutBothRegionsOfAWrappingRange) {
+TEST_F(DirectSound, LockHandsOutBothRegionsOfAWrappingRange) {
     IDirectSoundBuffer* buffer = MakeBuffer(Ramp(8));
     void* first = nullptr;
     void* second = nullptr;
@@ -205,7 +205,7 @@ TEST_F(DirectSoundTest, LockHandsOutBothRegionsOfAWrappingRange) {
     EXPECT_EQ(buffer->Lock(8, 1, &again, &againBytes, nullptr, nullptr, 0), DSERR_INVALIDPARAM);
 }
 
-TEST_F(DirectSoundTest, ADuplicateSharesTheSoundAndPlaysOnItsOwn) {
+TEST_F(DirectSound, ADuplicateSharesTheSoundAndPlaysOnItsOwn) {
     IDirectSoundBuffer* original = MakeBuffer(Ramp(8));
     IDirectSoundBuffer* duplicate = nullptr;
     ASSERT_EQ(directSound->DuplicateSoundBuffer(original, &duplicate), DS_OK);
@@ -218,7 +218,7 @@ TEST_F(DirectSoundTest, ADuplicateSharesTheSoundAndPlaysOnItsOwn) {
     EXPECT_EQ(Mix(2), (std::vector<uint8_t>{0x84, 0x86}));
 }
 
-TEST_F(DirectSoundTest, ALostDeviceLosesEveryBufferUntilRestored) {
+TEST_F(DirectSound, ALostDeviceLosesEveryBufferUntilRestored) {
     IDirectSoundBuffer* buffer = MakeBuffer(Ramp(8));
     ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
     ASSERT_EQ(DirectSoundLoseDeviceForTesting(directSound), S_OK);

@@ -13,7 +13,7 @@ namespace {
 // pointers.
 class FakeGlContext final : public GlContext {
   public:
-    explicit FakeGlContext(int dotsPerInch = 96) : dotsPerInch(dotsPerInch) {}
+    explicit FakeGlContext(int reportedDotsPerInch = 96) : dotsPerInch(reportedDotsPerInch) {}
     bool MakeCurrent() override { return true; }
     bool IsCurrent() const override { return true; }
     void GetDrawableSize(int& width, int& height) const override { width = height = 1; }
@@ -71,14 +71,14 @@ TEST(GlContextRegistry, ScreenDotsPerInchComeFromTheWindowAnd96WithoutOne) {
     EXPECT_EQ(ScreenDotsPerInch(), 96);
 }
 
-class EglContextTest : public ::testing::Test {
+class HeadlessContext : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!EglLibraryPresent()) GTEST_SKIP() << "the EGL library is not installed";
     }
 };
 
-TEST_F(EglContextTest, MakesACurrentCoreContextWithADrawableOfTheAskedSize) {
+TEST_F(HeadlessContext, MakesACurrentCoreContextWithADrawableOfTheAskedSize) {
     std::string error;
     auto context = EglContext::Create(40, 30, &error);
     ASSERT_NE(context, nullptr) << error;
@@ -106,7 +106,7 @@ TEST_F(EglContextTest, MakesACurrentCoreContextWithADrawableOfTheAskedSize) {
     EXPECT_EQ(GlContextOf(window), nullptr);
 }
 
-TEST_F(EglContextTest, ASizeWithoutPixelsIsRefusedWithAReason) {
+TEST_F(HeadlessContext, ASizeWithoutPixelsIsRefusedWithAReason) {
     std::string error;
     EXPECT_EQ(EglContext::Create(0, 48, &error), nullptr);
     EXPECT_FALSE(error.empty());

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "core/options.h"
 #include "platform/clock.h"
 #include "race/game_state.h"
 #include "race/lap_rule.h"
 #include "race/race_links.h"
-#include "shell/options.h"
 #include "tests/support/race_fixture.h"
 
 namespace {

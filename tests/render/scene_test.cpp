@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "drive/car.h"
+#include "core/camera.h"
+#include "core/options.h"
 #include "platform/egl_context.h"
 #include "race/game_state.h"
 #include "render/device.h"
 #include "render/mesh_object.h"
-#include "shell/options.h"
 #include "tests/support/media_folder.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/recording_direct3d.h"
@@ -173,12 +173,13 @@ TEST_F(SceneOrder, TheLinesAreMagentaInsideTheirRectangles) {
     EXPECT_GE(message.at(1), 5);
     EXPECT_LE(message.at(1) + message.at(3), 40);
     // Centred: as much room on the left as on the right, to a pixel or two.
-    EXPECT_NEAR(message.at(0), 800 - (message.at(0) + message.at(2)), 2);
-    const auto& score = lines[1]->arguments;
-    EXPECT_EQ(score.at(4), magentaHud);
-    EXPECT_GE(score.at(1), 520);
-    EXPECT_LE(score.at(1) + score.at(3), 600);
-    EXPECT_LT(score.at(0), 5);  // from the left edge
+    EXPECT_NEAR(static_cast<double>(message.at(0)),
+                static_cast<double>(800 - (message.at(0) + message.at(2))), 2);
+    const auto& scoreLine = lines[1]->arguments;
+    EXPECT_EQ(scoreLine.at(4), magentaHud);
+    EXPECT_GE(scoreLine.at(1), 520);
+    EXPECT_LE(scoreLine.at(1) + scoreLine.at(3), 600);
+    EXPECT_LT(scoreLine.at(0), 5);  // from the left edge
 }
 
 // The frame as a player sees it, drawn by the OpenGL device on a headless

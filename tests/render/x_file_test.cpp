@@ -141,8 +141,8 @@ Mesh {
 //   { 10  } 11  ; 20  template 31  FLOAT (a type keyword) 42
 class BinaryWriter {
   public:
-    explicit BinaryWriter(bool doubles, bool shortStringEnd = false)
-        : doubles(doubles), shortStringEnd(shortStringEnd) {
+    explicit BinaryWriter(bool withDoubles, bool endShortStrings = false)
+        : doubles(withDoubles), shortStringEnd(endShortStrings) {
         const char* header = doubles ? "xof 0302bin 0064" : "xof 0302bin 0032";
         bytes.assign(header, header + 16);
     }

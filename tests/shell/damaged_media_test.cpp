@@ -261,6 +261,6 @@ TEST_P(DamagedMedia, ShowsOnlyTheBoxesForTheFileAndRunsOn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryDataFile, DamagedMedia, ::testing::ValuesIn(AllCases()),
-                         [](const auto& info) { return CaseName(info.param); });
+                         [](const auto& testInfo) { return CaseName(testInfo.param); });
 
 }  // namespace

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/options.h"
 #include "render/device.h"
-#include "shell/options.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
 #include "tests/shell/shell_fixture.h"

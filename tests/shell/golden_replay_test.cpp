@@ -18,7 +18,7 @@
 
 #include "platform/module_path.h"
 #include "race/game_state.h"
-#include "shell/options.h"
+#include "core/options.h"
 #include "tests/shell/headless_game.h"
 #include "tests/support/message_box_recorder.h"
 #include "tools/headless/race_replay.h"

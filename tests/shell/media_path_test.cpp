@@ -1,4 +1,4 @@
-#include "shell/media_path.h"
+#include "core/media_path.h"
 
 #include <gtest/gtest.h>
 

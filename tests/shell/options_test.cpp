@@ -1,4 +1,4 @@
-#include "shell/options.h"
+#include "core/options.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -148,7 +148,7 @@ constexpr GameOptionsRecord savedOptions = {0, 0, 1, 1024};
 // An environment variable set for one scope and put back after it.
 class ScopedEnvironment {
   public:
-    ScopedEnvironment(const char* name, const char* value) : name(name) {
+    ScopedEnvironment(const char* variable, const char* value) : name(variable) {
         if (const char* old = std::getenv(name)) previous = old;
         if (value != nullptr)
             setenv(name, value, 1);

@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <fstream>
 
+#include "core/options.h"
 #include "race/game_state.h"
 #include "render/device.h"
 #include "render/mesh_object.h"
-#include "shell/options.h"
 #include "shell/startup.h"
 #include "tests/shell/headless_game.h"
 #include "tests/support/address_sanitizer.h"

@@ -1,9 +1,9 @@
 #include "tests/shell/shell_fixture.h"
 
+#include "core/options.h"
 #include "platform/shell_open.h"
 #include "render/device.h"
 #include "shell/display_mode.h"
-#include "shell/options.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"

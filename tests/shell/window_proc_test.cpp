@@ -4,11 +4,11 @@
 
 #include <vector>
 
+#include "core/options.h"
 #include "platform/paint.h"
 #include "render/device.h"
 #include "render/mesh_object.h"
 #include "shell/dialogs.h"
-#include "shell/options.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
 #include "tests/shell/shell_fixture.h"

@@ -33,7 +33,7 @@ std::vector<SoundClip*> AllSlots() {
 
 // The program pretends to live in a temporary folder whose media folder
 // holds small sounds of every format the game may meet.
-class GameSoundsTest : public ::testing::Test {
+class GameSounds : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_FALSE(folder.Path().empty());
@@ -94,7 +94,7 @@ class GameSoundsTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(GameSoundsTest, TheTenSoundsLoadAndPlay) {
+TEST_F(GameSounds, TheTenSoundsLoadAndPlay) {
     StartSound();
     ASSERT_NE(soundDevice, nullptr);
     EXPECT_TRUE(soundDevice->initialised);
@@ -122,7 +122,7 @@ TEST_F(GameSoundsTest, TheTenSoundsLoadAndPlay) {
     EXPECT_FALSE(engineSound->IsPlaying());  // played once, as the play-site rule does
 }
 
-TEST_F(GameSoundsTest, TheEngineLoopsAtItsPitchAndResumesWhereItStopped) {
+TEST_F(GameSounds, TheEngineLoopsAtItsPitchAndResumesWhereItStopped) {
     StartSound();
     ASSERT_NE(engineSound, nullptr);
     StartEngineSound();
@@ -143,7 +143,7 @@ TEST_F(GameSoundsTest, TheEngineLoopsAtItsPitchAndResumesWhereItStopped) {
     EXPECT_EQ(Mix(1), std::vector<uint8_t>{static_cast<uint8_t>(0x80 + stoppedAt)});
 }
 
-TEST_F(GameSoundsTest, LeavingARaceSilencesEverySound) {
+TEST_F(GameSounds, LeavingARaceSilencesEverySound) {
     StartSound();
     StartEngineSound();
     for (SoundClip* clip : AllSlots()) PlayIfSilent(clip);
@@ -153,7 +153,7 @@ TEST_F(GameSoundsTest, LeavingARaceSilencesEverySound) {
     EXPECT_EQ(Mix(5), std::vector<uint8_t>(5, 0x80));
 }
 
-TEST_F(GameSoundsTest, ASecondRequestDoesNotRestartAPlayingSound) {
+TEST_F(GameSounds, ASecondRequestDoesNotRestartAPlayingSound) {
     Bytes ramp(200);
     for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<uint8_t>(0x80 + i / 2);
     WriteSound("turn3.wav", ramp);
@@ -165,7 +165,7 @@ TEST_F(GameSoundsTest, ASecondRequestDoesNotRestartAPlayingSound) {
     EXPECT_EQ(Mix(1)[0], 0x80 + 25);
 }
 
-TEST_F(GameSoundsTest, ALostDeviceIsRestoredAndRefilledByTheNextPlay) {
+TEST_F(GameSounds, ALostDeviceIsRestoredAndRefilledByTheNextPlay) {
     StartSound();
     ASSERT_EQ(DirectSoundLoseDeviceForTesting(soundDevice->directSound), S_OK);
     DWORD status = 0;
@@ -176,7 +176,7 @@ TEST_F(GameSoundsTest, ALostDeviceIsRestoredAndRefilledByTheNextPlay) {
     EXPECT_EQ(Mix(1)[0], 0xA0);
 }
 
-TEST_F(GameSoundsTest, AMissingOrEmptySoundLeavesOnlyItsSlotEmpty) {
+TEST_F(GameSounds, AMissingOrEmptySoundLeavesOnlyItsSlotEmpty) {
     std::remove(folder.File("media/grelmash.wav").c_str());
     WriteSound("turn4.wav", Bytes{});
     StartSound();
@@ -189,7 +189,7 @@ TEST_F(GameSoundsTest, AMissingOrEmptySoundLeavesOnlyItsSlotEmpty) {
     EXPECT_FALSE(IsPlaying(robotNearSound));
 }
 
-TEST_F(GameSoundsTest, WithoutAnAudioDriverTheGameSaysSoOnceAndRunsSilent) {
+TEST_F(GameSounds, WithoutAnAudioDriverTheGameSaysSoOnceAndRunsSilent) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     StartSound();
     ASSERT_NE(soundDevice, nullptr);  // kept, so shut-down can release it
@@ -213,7 +213,7 @@ TEST_F(GameSoundsTest, WithoutAnAudioDriverTheGameSaysSoOnceAndRunsSilent) {
     EXPECT_EQ(soundDevice, nullptr);
 }
 
-TEST_F(GameSoundsTest, ReleaseEmptiesEverySlotAndTheDevice) {
+TEST_F(GameSounds, ReleaseEmptiesEverySlotAndTheDevice) {
     StartSound();
     ReleaseGameSounds();
     for (SoundClip* clip : AllSlots()) EXPECT_EQ(clip, nullptr);

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "drive/random.h"
+#include "core/random.h"
 #include "platform/clock.h"
 #include "sound/game_sounds.h"
 #include "sound/sound_device.h"
@@ -13,7 +13,7 @@
 namespace {
 
 // A clip built by hand over recording buffers, with a wave file of its own.
-class SoundClipTest : public ::testing::Test {
+class SoundClips : public ::testing::Test {
   protected:
     void SetUp() override {
         clip.buffers = {&first};
@@ -46,7 +46,7 @@ DWORD HurriedClock() {
 
 }  // namespace
 
-TEST_F(SoundClipTest, FillBufferPadsWithTheWavesSilence) {
+TEST_F(SoundClips, FillBufferPadsWithTheWavesSilence) {
     UseWave(8, {1, 2, 3}, 8);
     ASSERT_EQ(clip.FillBuffer(&first), S_OK);
     EXPECT_EQ(first.memory, (Bytes{1, 2, 3, 0x80, 0x80, 0x80, 0x80, 0x80}));
@@ -59,7 +59,7 @@ TEST_F(SoundClipTest, FillBufferPadsWithTheWavesSilence) {
     EXPECT_EQ(first.memory, (Bytes{1, 2, 3, 4, 0, 0, 0, 0}));
 }
 
-TEST_F(SoundClipTest, FillBufferRewindsBeforeEveryRefill) {
+TEST_F(SoundClips, FillBufferRewindsBeforeEveryRefill) {
     UseWave(8, {5, 6, 7, 8}, 4);
     ASSERT_EQ(clip.FillBuffer(&first), S_OK);
     first.memory.assign(4, 0);
@@ -67,7 +67,7 @@ TEST_F(SoundClipTest, FillBufferRewindsBeforeEveryRefill) {
     EXPECT_EQ(first.memory, (Bytes{5, 6, 7, 8}));
 }
 
-TEST_F(SoundClipTest, AFailedReadStillLeavesSilenceAndUnlocks) {
+TEST_F(SoundClips, AFailedReadStillLeavesSilenceAndUnlocks) {
     UseWave(8, {1, 2, 3}, 6);
     clip.wavFile->Close();  // every read now fails
     EXPECT_EQ(clip.FillBuffer(&first), E_FAIL);
@@ -79,7 +79,7 @@ TEST_F(SoundClipTest, AFailedReadStillLeavesSilenceAndUnlocks) {
     EXPECT_EQ(clip.FillBuffer(nullptr), CO_E_NOTINITIALIZED);
 }
 
-TEST_F(SoundClipTest, FreeBufferTakesTheFirstSilentOneAndDrawsWhenAllPlay) {
+TEST_F(SoundClips, FreeBufferTakesTheFirstSilentOneAndDrawsWhenAllPlay) {
     clip.buffers = {nullptr, &first, &second};
     clip.bufferCount = 3;
     first.status = DSBSTATUS_PLAYING;
@@ -94,14 +94,14 @@ TEST_F(SoundClipTest, FreeBufferTakesTheFirstSilentOneAndDrawsWhenAllPlay) {
     EXPECT_EQ(RandomInt(), 18467);
 }
 
-TEST_F(SoundClipTest, FreeBufferOfOneBusyBufferStillAdvancesTheGenerator) {
+TEST_F(SoundClips, FreeBufferOfOneBusyBufferStillAdvancesTheGenerator) {
     first.status = DSBSTATUS_PLAYING;
     SeedRandom(1);
     EXPECT_EQ(clip.FreeBuffer(), &first);
     EXPECT_EQ(RandomInt(), 18467);
 }
 
-TEST_F(SoundClipTest, PlayAppliesOnlyTheControlsTheClipWasMadeWith) {
+TEST_F(SoundClips, PlayAppliesOnlyTheControlsTheClipWasMadeWith) {
     ASSERT_EQ(clip.Play(0, 0, 0, 12000, 0), S_OK);
     EXPECT_TRUE(first.frequencies.empty());
     EXPECT_TRUE(first.volumes.empty());
@@ -124,7 +124,7 @@ TEST_F(SoundClipTest, PlayAppliesOnlyTheControlsTheClipWasMadeWith) {
     EXPECT_EQ(first.frequencies.size(), 1u);
 }
 
-TEST_F(SoundClipTest, PlayRestoresAndRefillsALostBuffer) {
+TEST_F(SoundClips, PlayRestoresAndRefillsALostBuffer) {
     UseWave(8, {9, 9}, 4);
     first.status = DSBSTATUS_BUFFERLOST;
     first.restoreResults = {DSERR_BUFFERLOST, DSERR_BUFFERLOST, DS_OK};
@@ -135,7 +135,7 @@ TEST_F(SoundClipTest, PlayRestoresAndRefillsALostBuffer) {
     EXPECT_EQ(first.plays.size(), 1u);
 }
 
-TEST_F(SoundClipTest, RestoreGivesUpAfterAboutASecondAndThePlayFails) {
+TEST_F(SoundClips, RestoreGivesUpAfterAboutASecondAndThePlayFails) {
     UseWave(8, {9, 9}, 4);
     first.status = DSBSTATUS_BUFFERLOST;
     first.restoreResults.assign(1000, DSERR_BUFFERLOST);
@@ -149,7 +149,7 @@ TEST_F(SoundClipTest, RestoreGivesUpAfterAboutASecondAndThePlayFails) {
     EXPECT_LE(first.restoreCount, 10);
 }
 
-TEST_F(SoundClipTest, StopAndIsPlayingCoverEveryBuffer) {
+TEST_F(SoundClips, StopAndIsPlayingCoverEveryBuffer) {
     clip.buffers = {&first, nullptr, &second};
     clip.bufferCount = 3;
     EXPECT_FALSE(clip.IsPlaying());
@@ -161,7 +161,7 @@ TEST_F(SoundClipTest, StopAndIsPlayingCoverEveryBuffer) {
     EXPECT_FALSE(clip.IsPlaying());
 }
 
-TEST_F(SoundClipTest, NullClipsAreSilentAndRefuseToPlay) {
+TEST_F(SoundClips, NullClipsAreSilentAndRefuseToPlay) {
     EXPECT_EQ(IsPlaying(nullptr), FALSE);
     EXPECT_EQ(Play(nullptr, 0, 0, 0, -1, 0), CO_E_NOTINITIALIZED);
     EXPECT_EQ(Stop(nullptr), CO_E_NOTINITIALIZED);
@@ -174,7 +174,7 @@ TEST_F(SoundClipTest, NullClipsAreSilentAndRefuseToPlay) {
     EXPECT_EQ(empty.FreeBuffer(), nullptr);
 }
 
-TEST_F(SoundClipTest, APlaySiteDropsASecondRequestWhileTheClipPlays) {
+TEST_F(SoundClips, APlaySiteDropsASecondRequestWhileTheClipPlays) {
     SoundDevice ready;
     ready.initialised = true;
     soundDevice = &ready;
@@ -193,7 +193,7 @@ TEST_F(SoundClipTest, APlaySiteDropsASecondRequestWhileTheClipPlays) {
     EXPECT_EQ(first.plays.size(), 2u);
 }
 
-TEST_F(SoundClipTest, DestroyClipReleasesEveryBuffer) {
+TEST_F(SoundClips, DestroyClipReleasesEveryBuffer) {
     auto* owned = new SoundClip;
     owned->buffers = {&first, nullptr, &second};
     owned->bufferCount = 3;

@@ -10,7 +10,7 @@
 namespace {
 
 // Each test writes its crafted file here and opens it.
-class WavFileTest : public ::testing::Test {
+class WaveFiles : public ::testing::Test {
   protected:
     HRESULT OpenBytes(const Bytes& bytes) {
         const std::string path = folder.File("sound.wav");
@@ -36,7 +36,7 @@ const Bytes someSamples = {0x80, 0x90, 0xA0, 0xB0, 0xC0, 0xD0, 0xE0};
 
 }  // namespace
 
-TEST_F(WavFileTest, OpensAPlainPcmFileAtItsData) {
+TEST_F(WaveFiles, OpensAPlainPcmFileAtItsData) {
     ASSERT_EQ(OpenBytes(PcmWave(1, 11025, 8, someSamples)), S_OK);
     ASSERT_NE(wav.Format(), nullptr);
     EXPECT_EQ(wav.Format()->wFormatTag, WAVE_FORMAT_PCM);
@@ -48,7 +48,7 @@ TEST_F(WavFileTest, OpensAPlainPcmFileAtItsData) {
     EXPECT_EQ(ReadAll(), someSamples);
 }
 
-TEST_F(WavFileTest, RefusesFilesThatAreNotRiffWave) {
+TEST_F(WaveFiles, RefusesFilesThatAreNotRiffWave) {
     Bytes riffx = PcmWave(1, 8000, 8, someSamples);
     std::memcpy(riffx.data(), "RIFX", 4);
     EXPECT_EQ(OpenBytes(riffx), E_FAIL);
@@ -63,13 +63,13 @@ TEST_F(WavFileTest, RefusesFilesThatAreNotRiffWave) {
     EXPECT_EQ(wav.DataSize(), 0u);
 }
 
-TEST_F(WavFileTest, AMissingFileFailsWithNoData) {
+TEST_F(WaveFiles, AMissingFileFailsWithNoData) {
     EXPECT_EQ(wav.Open(folder.File("nothing.wav").c_str()), E_FAIL);
     EXPECT_EQ(wav.DataSize(), 0u);
     EXPECT_EQ(wav.Open(nullptr), E_INVALIDARG);
 }
 
-TEST_F(WavFileTest, NeedsAFormatChunkOfAtLeastSixteenBytes) {
+TEST_F(WaveFiles, NeedsAFormatChunkOfAtLeastSixteenBytes) {
     // The old 14-byte WAVEFORMAT has no bits per sample.
     Bytes old = FormatBytes(1, 1, 8000, 8);
     old.resize(14);
@@ -81,7 +81,7 @@ TEST_F(WavFileTest, NeedsAFormatChunkOfAtLeastSixteenBytes) {
               S_OK);
 }
 
-TEST_F(WavFileTest, APcmFileKeepsCbSizeZeroWhateverItsOwnSays) {
+TEST_F(WaveFiles, APcmFileKeepsCbSizeZeroWhateverItsOwnSays) {
     Bytes format = FormatBytes(1, 2, 22050, 16);
     AppendU16(format, 7);  // a stray cbSize in an 18-byte PCM chunk
     ASSERT_EQ(OpenBytes(Riff("WAVE", {Chunk("fmt ", format), Chunk("data", {1, 2, 3, 4})})), S_OK);
@@ -90,7 +90,7 @@ TEST_F(WavFileTest, APcmFileKeepsCbSizeZeroWhateverItsOwnSays) {
     EXPECT_EQ(wav.Format()->nChannels, 2);
 }
 
-TEST_F(WavFileTest, ANonPcmFormatCarriesItsExtraBytes) {
+TEST_F(WaveFiles, ANonPcmFormatCarriesItsExtraBytes) {
     Bytes format = FormatBytes(2, 1, 8000, 4);
     AppendU16(format, 3);
     format.insert(format.end(), {0xAA, 0xBB, 0xCC});
@@ -105,7 +105,7 @@ TEST_F(WavFileTest, ANonPcmFormatCarriesItsExtraBytes) {
     EXPECT_EQ(ReadAll(), someSamples);
 }
 
-TEST_F(WavFileTest, AFormatChunkTooShortForWhatItDeclaresFails) {
+TEST_F(WaveFiles, AFormatChunkTooShortForWhatItDeclaresFails) {
     // No room for the extra count. The next chunk's id begins with bytes that
     // read as a count of 2, and its size field as two extra bytes: read past
     // the chunk's end, the file would seem whole.
@@ -122,7 +122,7 @@ TEST_F(WavFileTest, AFormatChunkTooShortForWhatItDeclaresFails) {
     EXPECT_EQ(wav.Format(), nullptr);
 }
 
-TEST_F(WavFileTest, SkipsChunksBeforeTheFormatAndBeforeTheData) {
+TEST_F(WaveFiles, SkipsChunksBeforeTheFormatAndBeforeTheData) {
     const Bytes list = Chunk("LIST", {'I', 'N', 'F', 'O', 'x'});  // odd: a fill byte follows
     Bytes factData;
     AppendU32(factData, 7);
@@ -133,7 +133,7 @@ TEST_F(WavFileTest, SkipsChunksBeforeTheFormatAndBeforeTheData) {
     EXPECT_EQ(ReadAll(), someSamples);
 }
 
-TEST_F(WavFileTest, ReadsNoFurtherThanTheDataAndRewinds) {
+TEST_F(WaveFiles, ReadsNoFurtherThanTheDataAndRewinds) {
     // Another chunk follows the data: none of it may be read as samples.
     ASSERT_EQ(OpenBytes(Riff("WAVE", {Chunk("fmt ", FormatBytes(1, 1, 8000, 8)),
                                       Chunk("data", someSamples), Chunk("tail", {1, 2, 3, 4})})),
@@ -152,7 +152,7 @@ TEST_F(WavFileTest, ReadsNoFurtherThanTheDataAndRewinds) {
     EXPECT_EQ(ReadAll(), someSamples);
 }
 
-TEST_F(WavFileTest, DataLongerThanTheFileCountsOnlyTheBytesPresent) {
+TEST_F(WaveFiles, DataLongerThanTheFileCountsOnlyTheBytesPresent) {
     Bytes file = Riff("WAVE", {Chunk("fmt ", FormatBytes(1, 1, 8000, 8)),
                                Chunk("data", someSamples, 0x7FFFFFF0)});
     ASSERT_EQ(OpenBytes(file), S_OK);
@@ -163,34 +163,34 @@ TEST_F(WavFileTest, DataLongerThanTheFileCountsOnlyTheBytesPresent) {
     EXPECT_EQ(Bytes(all.begin(), all.begin() + 7), someSamples);
 }
 
-TEST_F(WavFileTest, AnEmptyDataChunkOpensWithNoData) {
+TEST_F(WaveFiles, AnEmptyDataChunkOpensWithNoData) {
     ASSERT_EQ(
         OpenBytes(Riff("WAVE", {Chunk("fmt ", FormatBytes(1, 1, 8000, 8)), Chunk("data", {})})),
         S_OK);
     EXPECT_EQ(wav.DataSize(), 0u);
 }
 
-TEST_F(WavFileTest, NoDataChunkFailsButKeepsTheFormat) {
+TEST_F(WaveFiles, NoDataChunkFailsButKeepsTheFormat) {
     EXPECT_EQ(OpenBytes(Riff("WAVE", {Chunk("fmt ", FormatBytes(1, 1, 8000, 8))})), E_FAIL);
     EXPECT_NE(wav.Format(), nullptr);
     EXPECT_EQ(wav.DataSize(), 0u);
 }
 
-TEST_F(WavFileTest, AHugeChunkSizeEndsTheSearchInsteadOfWrapping) {
+TEST_F(WaveFiles, AHugeChunkSizeEndsTheSearchInsteadOfWrapping) {
     EXPECT_EQ(OpenBytes(Riff(
                   "WAVE", {Chunk("junk", {1, 2}, 0xFFFFFFFF),
                            Chunk("fmt ", FormatBytes(1, 1, 8000, 8)), Chunk("data", someSamples)})),
               E_FAIL);
 }
 
-TEST_F(WavFileTest, ReadsLargeDataAcrossTheReadBuffer) {
+TEST_F(WaveFiles, ReadsLargeDataAcrossTheReadBuffer) {
     Bytes samples(30000);
     for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i * 7 + i / 256);
     ASSERT_EQ(OpenBytes(PcmWave(1, 8000, 8, samples)), S_OK);
     EXPECT_EQ(ReadAll(5000), samples);
 }
 
-TEST_F(WavFileTest, ASoundInMemoryReadsAsTheSameFileWould) {
+TEST_F(WaveFiles, ASoundInMemoryReadsAsTheSameFileWould) {
     Bytes samples(20000);
     for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<uint8_t>(i * 13 + i / 300);
     const Bytes file = PcmWave(2, 22050, 16, samples);

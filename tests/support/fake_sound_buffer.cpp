@@ -9,18 +9,13 @@ ULONG FakeSoundBuffer::Release() {
 }
 
 HRESULT FakeSoundBuffer::GetStatus(DWORD* statusOut) {
-    ++statusQueries;
     if (statusOut) *statusOut = status;
-    return statusResult;
+    return DS_OK;
 }
 
 HRESULT FakeSoundBuffer::GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) {
     if (playCursor) *playCursor = 0;
     if (writeCursor) *writeCursor = 0;
-    return DS_OK;
-}
-
-HRESULT FakeSoundBuffer::SetCurrentPosition(DWORD) {
     return DS_OK;
 }
 
@@ -35,8 +30,6 @@ HRESULT FakeSoundBuffer::SetFormat(const WAVEFORMATEX*) {
 
 HRESULT FakeSoundBuffer::Lock(DWORD offset, DWORD bytes, void** audioPointer1, DWORD* audioBytes1,
                               void** audioPointer2, DWORD* audioBytes2, DWORD) {
-    ++lockCount;
-    lastLockOffset = offset;
     lastLockBytes = bytes;
     if (FAILED(lockResult)) return lockResult;
     if (memory.empty()) memory.assign(bytes, 0xEE);
@@ -49,32 +42,27 @@ HRESULT FakeSoundBuffer::Lock(DWORD offset, DWORD bytes, void** audioPointer1, D
     return DS_OK;
 }
 
-HRESULT FakeSoundBuffer::Unlock(void*, DWORD audioBytes1, void*, DWORD) {
+HRESULT FakeSoundBuffer::Unlock(void*, DWORD, void*, DWORD) {
     ++unlockCount;
-    lastUnlockBytes = audioBytes1;
     return DS_OK;
 }
 
 HRESULT FakeSoundBuffer::Play(DWORD reserved, DWORD priority, DWORD flags) {
     plays.push_back({reserved, priority, flags});
-    if (FAILED(playResult)) return playResult;
-    if (statusFollowsPlay) {
-        status |= DSBSTATUS_PLAYING;
-        status =
-            (flags & DSBPLAY_LOOPING) ? status | DSBSTATUS_LOOPING : status & ~DSBSTATUS_LOOPING;
-    }
+    status |= DSBSTATUS_PLAYING;
+    status = (flags & DSBPLAY_LOOPING) ? status | DSBSTATUS_LOOPING : status & ~DSBSTATUS_LOOPING;
     return DS_OK;
 }
 
 HRESULT FakeSoundBuffer::Stop() {
     ++stopCount;
-    if (statusFollowsPlay) status &= ~(DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
+    status &= ~(DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
     return DS_OK;
 }
 
 HRESULT FakeSoundBuffer::SetFrequency(DWORD frequency) {
     frequencies.push_back(frequency);
-    return frequencyResult;
+    return DS_OK;
 }
 
 HRESULT FakeSoundBuffer::SetVolume(LONG volume) {

@@ -20,36 +20,27 @@ class FakeSoundBuffer : public IDirectSoundBuffer {
     std::vector<BYTE> memory;
 
     // What GetStatus reports. Play sets DSBSTATUS_PLAYING (and LOOPING), Stop
-    // clears them, unless the test freezes the status.
+    // clears them.
     DWORD status = 0;
-    bool statusFollowsPlay = true;
-    HRESULT statusResult = DS_OK;
-    HRESULT playResult = DS_OK;
     HRESULT lockResult = DS_OK;
-    HRESULT frequencyResult = DS_OK;
     // Results of successive Restore calls; once used up, each call clears
     // DSBSTATUS_BUFFERLOST and gives DS_OK.
     std::vector<HRESULT> restoreResults;
 
     std::vector<PlayCall> plays;
     int stopCount = 0;
-    int lockCount = 0;
     int unlockCount = 0;
     int restoreCount = 0;
     int releaseCount = 0;
-    int statusQueries = 0;
     std::vector<DWORD> frequencies;
     std::vector<LONG> volumes;
     std::vector<LONG> pans;
-    DWORD lastLockOffset = 0;
     DWORD lastLockBytes = 0;
-    DWORD lastUnlockBytes = 0;
 
     ULONG AddRef() override { return 1; }
     ULONG Release() override;
     HRESULT GetStatus(DWORD* status) override;
     HRESULT GetCurrentPosition(DWORD* playCursor, DWORD* writeCursor) override;
-    HRESULT SetCurrentPosition(DWORD position) override;
     HRESULT GetFrequency(DWORD* frequency) override;
     HRESULT SetFormat(const WAVEFORMATEX* format) override;
     HRESULT Lock(DWORD offset, DWORD bytes, void** audioPointer1, DWORD* audioBytes1,

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/options.h"
 #include "platform/clock.h"
 #include "race/game_state.h"
-#include "shell/options.h"
 
 DWORD fakeMilliseconds = 0;
 std::vector<std::string> raceCalls;

@@ -139,9 +139,10 @@ HRESULT RecordingDevice::DrawCoverage(LONG left, LONG top, UINT width, UINT heig
 HRESULT RecordingDevice::ReadBackBuffer(UINT& width, UINT& height, std::vector<uint8_t>& rgba) {
     const HRESULT result = Record("ReadBackBuffer", {});
     if (SUCCEEDED(result)) {
-        width = backBufferWidth;
-        height = backBufferHeight;
-        rgba = backBuffer;
+        // Nothing is drawn, so there is nothing to hand out.
+        width = 0;
+        height = 0;
+        rgba.clear();
     }
     return result;
 }

@@ -82,10 +82,6 @@ class RecordingDevice : public IDirect3DDevice9 {
     std::map<std::string, HRESULT> results;
     ULONG references = 1;
     int cursorCount = 0;  // ShowCursor's display counter
-    // What ReadBackBuffer hands out.
-    UINT backBufferWidth = 0;
-    UINT backBufferHeight = 0;
-    std::vector<uint8_t> backBuffer;
 
     std::vector<std::unique_ptr<RecordingTexture>> textures;
     std::vector<std::unique_ptr<RecordingMeshBuffers>> meshBuffers;

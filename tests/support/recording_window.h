@@ -31,7 +31,7 @@ class RecordingDC final : public DeviceContextObject {
 // "end paint".
 class RecordingWindow final : public WindowObject {
   public:
-    explicit RecordingWindow(WNDPROC procedure = nullptr) : WindowObject(procedure) {}
+    explicit RecordingWindow(WNDPROC windowProc = nullptr) : WindowObject(windowProc) {}
 
     void SetStyle(LONG newStyle) override;
     void SetMenu(HMENU newMenu) override;
@@ -72,18 +72,18 @@ class RecordingDialog final : public WindowObject {
         result = value;
     }
 
-    INT_PTR Init(DLGPROC procedure) { return procedure(this, WM_INITDIALOG, 0, 0); }
-    INT_PTR Command(DLGPROC procedure, int id) {
-        return procedure(this, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), 0);
+    INT_PTR Init(DLGPROC dialogProc) { return dialogProc(this, WM_INITDIALOG, 0, 0); }
+    INT_PTR Command(DLGPROC dialogProc, int id) {
+        return dialogProc(this, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), 0);
     }
     // An auto check box toggles itself; an auto radio button checks itself.
-    INT_PTR ClickCheckBox(DLGPROC procedure, int id) {
+    INT_PTR ClickCheckBox(DLGPROC dialogProc, int id) {
         checks[id] = ItemCheck(id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
-        return Command(procedure, id);
+        return Command(dialogProc, id);
     }
-    INT_PTR ClickRadioButton(DLGPROC procedure, int id) {
+    INT_PTR ClickRadioButton(DLGPROC dialogProc, int id) {
         checks[id] = BST_CHECKED;
-        return Command(procedure, id);
+        return Command(dialogProc, id);
     }
 
     std::map<int, UINT> checks;

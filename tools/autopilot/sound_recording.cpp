@@ -83,7 +83,8 @@ std::string SoundRecording::Summary() const {
         // (or may have been) cut off.
         if (sample == 0x00 || sample == 0xFF) ++clipped;
     }
-    const double rms = samples.empty() ? 0 : std::sqrt(sumOfSquares / samples.size()) / 128;
+    const double rms =
+        samples.empty() ? 0 : std::sqrt(sumOfSquares / static_cast<double>(samples.size())) / 128;
     char line[160];
     std::snprintf(
         line, sizeof line, "sound: %.1f s, peak %.1f dBFS, RMS %.1f dBFS, clipped samples: %ld",

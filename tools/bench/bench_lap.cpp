@@ -4,11 +4,11 @@
 
 #include <cstring>
 
+#include "core/media_path.h"
 #include "platform/clock.h"
 #include "race/frame_step.h"
 #include "race/game_state.h"
 #include "render/mesh_object.h"
-#include "shell/media_path.h"
 
 namespace {
 

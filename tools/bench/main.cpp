@@ -38,8 +38,8 @@
 #include "measures.h"
 #include "platform/message_box.h"
 #include "report.h"
-#include "shell/media_path.h"
-#include "shell/options.h"
+#include "core/media_path.h"
+#include "core/options.h"
 #include "tools/headless/headless_program.h"
 
 namespace {

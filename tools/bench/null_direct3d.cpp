@@ -4,7 +4,8 @@ namespace {
 
 class NullTexture final : public IDirect3DTexture9 {
   public:
-    NullTexture(UINT width, UINT height) : width(width), height(height) {}
+    NullTexture(UINT textureWidth, UINT textureHeight)
+        : width(textureWidth), height(textureHeight) {}
     ULONG AddRef() override { return ++references; }
     ULONG Release() override {
         const ULONG remaining = --references;

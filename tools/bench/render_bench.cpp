@@ -7,13 +7,13 @@
 #include <memory>
 
 #include "bench_lap.h"
+#include "core/options.h"
 #include "measures.h"
 #include "platform/egl_context.h"
 #include "race/frame_step.h"
 #include "race/game_state.h"
 #include "render/device.h"
 #include "render/mesh_object.h"
-#include "shell/options.h"
 
 namespace {
 

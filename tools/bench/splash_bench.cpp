@@ -19,9 +19,9 @@
 #include <thread>
 #include <vector>
 
+#include "core/media_path.h"
 #include "measures.h"
 #include "platform/gdi_bitmap.h"
-#include "shell/media_path.h"
 
 extern char** environ;
 

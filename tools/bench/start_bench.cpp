@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "bench_lap.h"
+#include "core/media_path.h"
+#include "core/options.h"
 #include "drive/track_map.h"
 #include "measures.h"
 #include "platform/egl_context.h"
@@ -24,8 +26,6 @@
 #include "render/device.h"
 #include "render/mesh_object.h"
 #include "shell/game_links.h"
-#include "shell/media_path.h"
-#include "shell/options.h"
 #include "sound/game_sounds.h"
 #include "tools/headless/headless_program.h"
 

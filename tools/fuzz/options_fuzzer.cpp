@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/little_endian.h"
-#include "shell/options.h"
+#include "core/options.h"
 #include "tools/fuzz/require.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "render/ray_test.h"
+#include "render/triangle_grid.h"
 #include "render/x_file.h"
 #include "tools/fuzz/require.h"
 

@@ -9,7 +9,7 @@
 #include "race/game_state.h"
 #include "render/device.h"
 #include "shell/game_controller.h"
-#include "shell/options.h"
+#include "core/options.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
 
@@ -31,7 +31,7 @@ POINT ReadCursor() {
 // nothing, as nobody looks.
 class HeadlessWindow final : public WindowObject {
   public:
-    explicit HeadlessWindow(WNDPROC procedure) : WindowObject(procedure) {}
+    explicit HeadlessWindow(WNDPROC windowProc) : WindowObject(windowProc) {}
     RECT ClientRect() const override {
         return RECT{0, 0, HeadlessProgram::clientWidth, HeadlessProgram::clientHeight};
     }

@@ -113,11 +113,11 @@ bool ReadReplay(const std::string& path, Replay& replay, std::string& error) {
         value = line.substr(std::strlen(name) + 1);
         return true;
     };
-    std::string drawable, moveEvery, lights, frames, laps, hits, raceTime, picture, count;
+    std::string drawable, moveEvery, lights, frames, laps, hits, raceTimeBits, picture, count;
     RaceOutcome& end = replay.outcome;
     if (!field("drawable", drawable) || !field("move-every", moveEvery) ||
         !field("lights", lights) || !field("frames", frames) || !field("laps", laps) ||
-        !field("hits", hits) || !field("race-time", raceTime) || !field("message", end.message) ||
+        !field("hits", hits) || !field("race-time", raceTimeBits) || !field("message", end.message) ||
         !field("score", end.scoreLine) || !field("picture", picture) || !field("path", count)) {
         return false;
     }
@@ -128,7 +128,7 @@ bool ReadReplay(const std::string& path, Replay& replay, std::string& error) {
     end.frames = std::atol(frames.c_str());
     end.laps = std::atoi(laps.c_str());
     end.hits = std::atoi(hits.c_str());
-    const uint32_t bits = static_cast<uint32_t>(std::strtoul(raceTime.c_str(), nullptr, 16));
+    const uint32_t bits = static_cast<uint32_t>(std::strtoul(raceTimeBits.c_str(), nullptr, 16));
     std::memcpy(&end.raceTime, &bits, sizeof bits);
     end.picture = std::strtoull(picture.c_str(), nullptr, 16);
     const long moves = std::atol(count.c_str());

@@ -38,8 +38,10 @@ Colour Scale(const Colour& colour, double factor) {
     return {colour.r * factor, colour.g * factor, colour.b * factor, colour.a};
 }
 
-Picture::Picture(int width, int height, const Colour& fill)
-    : width(width), height(height), rgba(static_cast<size_t>(width) * height * 4) {
+Picture::Picture(int pictureWidth, int pictureHeight, const Colour& fill)
+    : width(pictureWidth),
+      height(pictureHeight),
+      rgba(static_cast<size_t>(pictureWidth) * pictureHeight * 4) {
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) Set(x, y, fill);
     }

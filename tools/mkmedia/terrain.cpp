@@ -83,7 +83,7 @@ double HillHeight(double x, double z) {
 double RoadHeight(double s) {
     const std::vector<double>& profile = RoadProfile();
     double length = CircuitLength();
-    double position = WrapArc(s) / length * profile.size();
+    double position = WrapArc(s) / length * static_cast<double>(profile.size());
     size_t i = static_cast<size_t>(position) % profile.size();
     double t = position - std::floor(position);
     return profile[i] + (profile[(i + 1) % profile.size()] - profile[i]) * t;

@@ -64,10 +64,10 @@ double TextPainter::Measure(const std::string& text, int size) {
         if (previous && glyph && FT_HAS_KERNING(ftFace)) {
             FT_Vector kerning;
             FT_Get_Kerning(ftFace, previous, glyph, FT_KERNING_DEFAULT, &kerning);
-            width += kerning.x / 64.0;
+            width += static_cast<double>(kerning.x) / 64.0;
         }
         if (FT_Load_Glyph(ftFace, glyph, FT_LOAD_DEFAULT) == 0)
-            width += ftFace->glyph->advance.x / 64.0;
+            width += static_cast<double>(ftFace->glyph->advance.x) / 64.0;
         previous = glyph;
     }
     return width;
@@ -85,7 +85,7 @@ void TextPainter::Draw(Picture& picture, const std::string& text, double left, d
         if (previous && glyph && FT_HAS_KERNING(ftFace)) {
             FT_Vector kerning;
             FT_Get_Kerning(ftFace, previous, glyph, FT_KERNING_DEFAULT, &kerning);
-            pen += kerning.x / 64.0;
+            pen += static_cast<double>(kerning.x) / 64.0;
         }
         previous = glyph;
         if (FT_Load_Glyph(ftFace, glyph, FT_LOAD_RENDER) != 0) continue;
@@ -98,7 +98,7 @@ void TextPainter::Draw(Picture& picture, const std::string& text, double left, d
                 if (coverage) picture.Blend(x0 + column, y0 + row, colour, coverage / 255.0);
             }
         }
-        pen += slot->advance.x / 64.0;
+        pen += static_cast<double>(slot->advance.x) / 64.0;
     }
 }
 

@@ -10,8 +10,8 @@ struct Sound {
     std::vector<double> samples;
 
     Sound() = default;
-    Sound(int rate, double seconds)
-        : rate(rate), samples(static_cast<size_t>(rate * seconds + 0.5)) {}
+    Sound(int samplesPerSecond, double seconds)
+        : rate(samplesPerSecond), samples(static_cast<size_t>(samplesPerSecond * seconds + 0.5)) {}
     double Seconds() const { return double(samples.size()) / rate; }
 };
 

@@ -1,4 +1,4 @@
-#include "render/ray_test.h"
+#include "render/triangle_grid.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,14 +33,9 @@ bool FaceIndicesValid(const CpuMesh& mesh, uint32_t face) {
     return corner[0] < vertexCount && corner[1] < vertexCount && corner[2] < vertexCount;
 }
 
-// A triangle's x-z bounds, widened a little in proportion to its size.
-struct Bounds {
-    double minX, minZ, maxX, maxZ;
-};
-
-Bounds HitBounds(const D3DVECTOR& a, const D3DVECTOR& b, const D3DVECTOR& c) {
-    Bounds box{std::min({a.x, b.x, c.x}), std::min({a.z, b.z, c.z}), std::max({a.x, b.x, c.x}),
-               std::max({a.z, b.z, c.z})};
+TriangleBounds HitBounds(const D3DVECTOR& a, const D3DVECTOR& b, const D3DVECTOR& c) {
+    TriangleBounds box{std::min({a.x, b.x, c.x}), std::min({a.z, b.z, c.z}),
+                       std::max({a.x, b.x, c.x}), std::max({a.z, b.z, c.z})};
     const double height = std::max({a.y, b.y, c.y}) - std::min({a.y, b.y, c.y});
     const double widening = 1e-6 * std::max({box.maxX - box.minX, box.maxZ - box.minZ, height});
     box.minX -= widening, box.minZ -= widening;
@@ -81,7 +76,7 @@ bool HitTriangle(const CpuMesh& mesh, uint32_t face, const Vector& origin, const
     const Vector normal = Cross(edge1, edge2);
     if (!(determinant * determinant > 1e-12 * Dot(direction, direction) * Dot(normal, normal)))
         return false;
-    const Bounds box = HitBounds(a, b, c);
+    const TriangleBounds box = HitBounds(a, b, c);
     const double x = origin.x + distance * direction.x;
     const double z = origin.z + distance * direction.z;
     if (!(x >= box.minX && x <= box.maxX && z >= box.minZ && z <= box.maxZ)) return false;
@@ -137,80 +132,12 @@ void IntersectAllBruteForce(const CpuMesh& mesh, const D3DVECTOR& origin,
 void TriangleGrid::Build(const CpuMesh& mesh) {
     *this = TriangleGrid();
     const uint32_t faceCount = mesh.TriangleCount();
-
-    // Each triangle is listed wherever a hit on it can lie: within its widened
-    // bounds (see HitTriangle).
-    std::vector<Bounds> bounds(faceCount);
+    std::vector<TriangleBounds> bounds(faceCount);
     std::vector<uint8_t> listed(faceCount, 0);
-    double scale = 0.0;
-    for (uint32_t face = 0; face < faceCount; ++face) {
-        if (!FaceIndicesValid(mesh, face)) continue;  // never hit: in no cell
-        const uint32_t* corner = &mesh.indices[3 * static_cast<size_t>(face)];
-        const D3DVECTOR& a = mesh.vertices[corner[0]].position;
-        const D3DVECTOR& b = mesh.vertices[corner[1]].position;
-        const D3DVECTOR& c = mesh.vertices[corner[2]].position;
-        if (!IsFinite(a) || !IsFinite(b) || !IsFinite(c)) {
-            everywhereFaces.push_back(face);
-            continue;
-        }
-        const Bounds& box = bounds[face] = HitBounds(a, b, c);
-        scale = std::max({scale, std::fabs(box.minX), std::fabs(box.maxX), std::fabs(box.minZ),
-                          std::fabs(box.maxZ)});
-        listed[face] = 1;
-    }
-    // One more widening for the whole mesh, in proportion to its coordinates:
-    // rounding of the ray's path across the cells is relative to those.
-    margin = 1e-9 * scale + 1e-30;
-    bool any = false;
-    for (uint32_t face = 0; face < faceCount; ++face) {
-        if (!listed[face]) continue;
-        Bounds& box = bounds[face];
-        box.minX -= margin, box.minZ -= margin;
-        box.maxX += margin, box.maxZ += margin;
-        if (!any) {
-            minX = box.minX, maxX = box.maxX, minZ = box.minZ, maxZ = box.maxZ;
-            any = true;
-        }
-        minX = std::min(minX, box.minX), maxX = std::max(maxX, box.maxX);
-        minZ = std::min(minZ, box.minZ), maxZ = std::max(maxZ, box.maxZ);
-    }
-    if (!any) return;
-
-    // About four cells per triangle, shaped like the mesh's extent. A ground
-    // probe tests the triangles of the one cell under it, nine probes a racing
-    // frame: on the circuit's ground four cells per triangle list about four
-    // triangles a cell, where one cell per triangle lists six.
-    const double width = maxX - minX;
-    const double depth = maxZ - minZ;
-    const double target = std::max<double>(1.0, 4.0 * faceCount);
-    double across = std::sqrt(target * width / depth);
-    across = std::clamp(across, 1.0, static_cast<double>(maxCellsPerSide));
-    double deep = std::clamp(std::ceil(target / across), 1.0, static_cast<double>(maxCellsPerSide));
-    columns = static_cast<uint32_t>(across);
-    rows = static_cast<uint32_t>(deep);
-    cellWidth = width / columns;
-    cellDepth = depth / rows;
-
-    const size_t cellCount = static_cast<size_t>(columns) * rows;
-    std::vector<uint32_t> counts(cellCount + 1, 0);
-    auto cellsOf = [&](uint32_t face, uint32_t& c0, uint32_t& c1, uint32_t& r0, uint32_t& r1) {
-        const Bounds& box = bounds[face];
-        ColumnRange(box.minX, box.maxX, c0, c1);
-        RowRange(box.minZ, box.maxZ, r0, r1);
-        return static_cast<uint64_t>(c1 - c0 + 1) * (r1 - r0 + 1) <= maxCellsPerFace;
-    };
-    for (uint32_t face = 0; face < faceCount; ++face) {
-        if (!listed[face]) continue;
-        uint32_t c0, c1, r0, r1;
-        if (!cellsOf(face, c0, c1, r0, r1)) {
-            listed[face] = 0;
-            everywhereFaces.push_back(face);
-            continue;
-        }
-        for (uint32_t row = r0; row <= r1; ++row)
-            for (uint32_t column = c0; column <= c1; ++column)
-                ++counts[static_cast<size_t>(row) * columns + column];
-    }
+    const double scale = MeasureFaces(mesh, bounds, listed);
+    if (!WidenAndEnclose(scale, bounds, listed)) return;
+    ChooseCells(faceCount);
+    const std::vector<uint32_t> counts = CountCellFaces(bounds, listed);
     uint64_t total = 0;
     for (uint32_t count : counts) total += count;
     if (total > std::numeric_limits<uint32_t>::max()) {
@@ -222,15 +149,118 @@ void TriangleGrid::Build(const CpuMesh& mesh) {
         return;
     }
     std::sort(everywhereFaces.begin(), everywhereFaces.end());
+    FillCells(bounds, listed, counts);
+}
+
+// Each triangle is listed wherever a hit on it can lie: within its widened
+// bounds (see HitTriangle). Triangles with a corner that is not finite are
+// tested by every ray; those with an index past the vertices are never hit
+// and go in no cell. Returns the largest x or z of the listed bounds.
+double TriangleGrid::MeasureFaces(const CpuMesh& mesh, std::vector<TriangleBounds>& bounds,
+                                  std::vector<uint8_t>& listed) {
+    double scale = 0.0;
+    for (uint32_t face = 0; face < bounds.size(); ++face) {
+        if (!FaceIndicesValid(mesh, face)) continue;
+        const uint32_t* corner = &mesh.indices[3 * static_cast<size_t>(face)];
+        const D3DVECTOR& a = mesh.vertices[corner[0]].position;
+        const D3DVECTOR& b = mesh.vertices[corner[1]].position;
+        const D3DVECTOR& c = mesh.vertices[corner[2]].position;
+        if (!IsFinite(a) || !IsFinite(b) || !IsFinite(c)) {
+            everywhereFaces.push_back(face);
+            continue;
+        }
+        const TriangleBounds& box = bounds[face] = HitBounds(a, b, c);
+        scale = std::max({scale, std::fabs(box.minX), std::fabs(box.maxX), std::fabs(box.minZ),
+                          std::fabs(box.maxZ)});
+        listed[face] = 1;
+    }
+    return scale;
+}
+
+// One more widening for the whole mesh, in proportion to its coordinates:
+// rounding of the ray's path across the cells is relative to those. Then the
+// grid's extent encloses every listed triangle. False when none is listed.
+bool TriangleGrid::WidenAndEnclose(double scale, std::vector<TriangleBounds>& bounds,
+                                   const std::vector<uint8_t>& listed) {
+    margin = 1e-9 * scale + 1e-30;
+    bool any = false;
+    for (uint32_t face = 0; face < bounds.size(); ++face) {
+        if (!listed[face]) continue;
+        TriangleBounds& box = bounds[face];
+        box.minX -= margin, box.minZ -= margin;
+        box.maxX += margin, box.maxZ += margin;
+        if (!any) {
+            minX = box.minX, maxX = box.maxX, minZ = box.minZ, maxZ = box.maxZ;
+            any = true;
+        }
+        minX = std::min(minX, box.minX), maxX = std::max(maxX, box.maxX);
+        minZ = std::min(minZ, box.minZ), maxZ = std::max(maxZ, box.maxZ);
+    }
+    return any;
+}
+
+// About four cells per triangle, shaped like the mesh's extent. A ground
+// probe tests the triangles of the one cell under it, nine probes a racing
+// frame: on the circuit's ground four cells per triangle list about four
+// triangles a cell, where one cell per triangle lists six.
+void TriangleGrid::ChooseCells(uint32_t faceCount) {
+    const double width = maxX - minX;
+    const double depth = maxZ - minZ;
+    const double target = std::max<double>(1.0, 4.0 * faceCount);
+    double across = std::sqrt(target * width / depth);
+    across = std::clamp(across, 1.0, static_cast<double>(maxCellsPerSide));
+    double deep = std::clamp(std::ceil(target / across), 1.0, static_cast<double>(maxCellsPerSide));
+    columns = static_cast<uint32_t>(across);
+    rows = static_cast<uint32_t>(deep);
+    cellWidth = width / columns;
+    cellDepth = depth / rows;
+}
+
+// The cells a triangle's bounds overlap; false when they are too many for it
+// to be listed in each.
+bool TriangleGrid::CellsOf(const TriangleBounds& box, uint32_t& firstColumn, uint32_t& lastColumn,
+                           uint32_t& firstRow, uint32_t& lastRow) const {
+    ColumnRange(box.minX, box.maxX, firstColumn, lastColumn);
+    RowRange(box.minZ, box.maxZ, firstRow, lastRow);
+    return static_cast<uint64_t>(lastColumn - firstColumn + 1) * (lastRow - firstRow + 1) <=
+           maxCellsPerFace;
+}
+
+// How many triangles each cell lists (one count more than there are cells, as
+// the offsets need). A triangle over too many cells moves to the ones every
+// ray tests.
+std::vector<uint32_t> TriangleGrid::CountCellFaces(const std::vector<TriangleBounds>& bounds,
+                                                   std::vector<uint8_t>& listed) {
+    std::vector<uint32_t> counts(static_cast<size_t>(columns) * rows + 1, 0);
+    for (uint32_t face = 0; face < bounds.size(); ++face) {
+        if (!listed[face]) continue;
+        uint32_t c0, c1, r0, r1;
+        if (!CellsOf(bounds[face], c0, c1, r0, r1)) {
+            listed[face] = 0;
+            everywhereFaces.push_back(face);
+            continue;
+        }
+        for (uint32_t row = r0; row <= r1; ++row)
+            for (uint32_t column = c0; column <= c1; ++column)
+                ++counts[static_cast<size_t>(row) * columns + column];
+    }
+    return counts;
+}
+
+// The offsets of the cells' lists, then the faces of each cell, ascending.
+void TriangleGrid::FillCells(const std::vector<TriangleBounds>& bounds,
+                             const std::vector<uint8_t>& listed,
+                             const std::vector<uint32_t>& counts) {
+    const size_t cellCount = static_cast<size_t>(columns) * rows;
     cellStart.assign(cellCount + 1, 0);
     for (size_t cell = 0; cell < cellCount; ++cell)
         cellStart[cell + 1] = cellStart[cell] + counts[cell];
     cellFaces.resize(cellStart[cellCount]);
     std::vector<uint32_t> fill(cellStart.begin(), cellStart.end() - 1);
-    for (uint32_t face = 0; face < faceCount; ++face) {
+    for (uint32_t face = 0; face < bounds.size(); ++face) {
         if (!listed[face]) continue;
         uint32_t c0, c1, r0, r1;
-        cellsOf(face, c0, c1, r0, r1);
+        CellsOf(bounds[face], c0, c1, r0, r1);
         for (uint32_t row = r0; row <= r1; ++row)
             for (uint32_t column = c0; column <= c1; ++column)
                 cellFaces[fill[static_cast<size_t>(row) * columns + column]++] = face;

@@ -1,4 +1,4 @@
-#include "render/ray_test.h"
+#include "render/triangle_grid.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ void AddFloor(CpuMesh& mesh, float y) {
 constexpr D3DVECTOR up{0, 1, 0};
 constexpr D3DVECTOR down{0, -1, 0};
 
-TEST(RayTest, HitsATriangleFromEitherSide) {
+TEST(BruteForceScan, HitsATriangleFromEitherSide) {
     CpuMesh mesh;
     AddFloor(mesh, 3.0f);
     RayHit hit{};
@@ -41,7 +41,7 @@ TEST(RayTest, HitsATriangleFromEitherSide) {
     EXPECT_FLOAT_EQ(hit.distance, 1.5f);
 }
 
-TEST(RayTest, MissesLeaveTheResultUntouched) {
+TEST(BruteForceScan, MissesLeaveTheResultUntouched) {
     CpuMesh mesh;
     AddFloor(mesh, 3.0f);
     const RayHit untouched{77, 0.5f, 0.5f, 123.0f};
@@ -57,7 +57,7 @@ TEST(RayTest, MissesLeaveTheResultUntouched) {
     EXPECT_EQ(hit.distance, untouched.distance);
 }
 
-TEST(RayTest, NearestOfStackedTrianglesAndLowestFaceOnATie) {
+TEST(BruteForceScan, NearestOfStackedTrianglesAndLowestFaceOnATie) {
     CpuMesh mesh;
     AddFloor(mesh, 9.0f);  // face 0
     AddFloor(mesh, 2.0f);  // face 1: nearest from below
@@ -76,7 +76,7 @@ TEST(RayTest, NearestOfStackedTrianglesAndLowestFaceOnATie) {
     EXPECT_EQ(all[2].face, 2u);
 }
 
-TEST(RayTest, TrianglesWithIndicesOutsideTheVerticesAreNeverHit) {
+TEST(BruteForceScan, TrianglesWithIndicesOutsideTheVerticesAreNeverHit) {
     CpuMesh mesh;
     AddFloor(mesh, 1.0f);
     mesh.indices[2] = 99;

@@ -1,4 +1,4 @@
-#include "drive/random.h"
+#include "core/random.h"
 
 namespace {
 // Before the first race reset seeds it, it starts where the C library's

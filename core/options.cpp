@@ -1,4 +1,4 @@
-#include "shell/options.h"
+#include "core/options.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -41,7 +41,7 @@ void ReportSaveFailure() {
 // A file descriptor closed when it goes.
 class FileHandle {
   public:
-    explicit FileHandle(int descriptor = -1) : descriptor(descriptor) {}
+    explicit FileHandle(int opened = -1) : descriptor(opened) {}
     ~FileHandle() {
         if (descriptor >= 0) close(descriptor);
     }

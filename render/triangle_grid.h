@@ -26,6 +26,11 @@ bool IntersectBruteForce(const CpuMesh& mesh, const D3DVECTOR& origin, const D3D
 void IntersectAllBruteForce(const CpuMesh& mesh, const D3DVECTOR& origin,
                             const D3DVECTOR& direction, std::vector<RayHit>& hits);
 
+// A triangle's x-z bounds, widened a little in proportion to its size.
+struct TriangleBounds {
+    double minX, minZ, maxX, maxZ;
+};
+
 // A uniform grid of cells over the mesh's x-z extent, each listing the
 // triangles whose (slightly widened) x-z bounds overlap it. The answers are
 // those of the brute-force scan, bit for bit: the same triangle test runs on a
@@ -49,6 +54,19 @@ class TriangleGrid {
     void VisitCell(uint32_t column, uint32_t row, Visit& visit) const;
     bool ColumnRange(double low, double high, uint32_t& first, uint32_t& last) const;
     bool RowRange(double low, double high, uint32_t& first, uint32_t& last) const;
+
+    // The steps of Build, in order.
+    double MeasureFaces(const CpuMesh& mesh, std::vector<TriangleBounds>& bounds,
+                        std::vector<uint8_t>& listed);
+    bool WidenAndEnclose(double scale, std::vector<TriangleBounds>& bounds,
+                         const std::vector<uint8_t>& listed);
+    void ChooseCells(uint32_t faceCount);
+    bool CellsOf(const TriangleBounds& box, uint32_t& firstColumn, uint32_t& lastColumn,
+                 uint32_t& firstRow, uint32_t& lastRow) const;
+    std::vector<uint32_t> CountCellFaces(const std::vector<TriangleBounds>& bounds,
+                                         std::vector<uint8_t>& listed);
+    void FillCells(const std::vector<TriangleBounds>& bounds, const std::vector<uint8_t>& listed,
+                   const std::vector<uint32_t>& counts);
 
     double minX = 0.0, minZ = 0.0, maxX = 0.0, maxZ = 0.0;
     double cellWidth = 1.0, cellDepth = 1.0;
