@@ -13,27 +13,27 @@
 #include "platform/d3d9_types.h"
 
 class IDirect3DTexture9 {
-public:
+  public:
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
     virtual UINT Width() const = 0;
     virtual UINT Height() const = 0;
 
-protected:
+  protected:
     virtual ~IDirect3DTexture9() = default;
 };
 
 // Ours: a mesh's vertices and 32-bit indices in device memory.
 class IDirect3DMeshBuffers9 {
-public:
+  public:
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     virtual ~IDirect3DMeshBuffers9() = default;
 };
 
 class IDirect3DDevice9 {
-public:
+  public:
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
@@ -44,8 +44,8 @@ public:
     virtual HRESULT LightEnable(DWORD index, BOOL enable) = 0;
     virtual HRESULT SetMaterial(const D3DMATERIAL9* material) = 0;
     virtual HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture) = 0;
-    virtual HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color,
-                          float z, DWORD stencil) = 0;
+    virtual HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                          DWORD stencil) = 0;
     virtual HRESULT BeginScene() = 0;
     virtual HRESULT EndScene() = 0;
     virtual HRESULT Present(const RECT* source, const RECT* destination, HWND window,
@@ -74,18 +74,18 @@ public:
     // Ours: the back buffer as 8-bit RGBA, rows from the top.
     virtual HRESULT ReadBackBuffer(UINT& width, UINT& height, std::vector<uint8_t>& rgba) = 0;
 
-protected:
+  protected:
     virtual ~IDirect3DDevice9() = default;
 };
 
 class IDirect3D9 {
-public:
+  public:
     virtual ULONG Release() = 0;
     virtual HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow,
                                  DWORD behaviourFlags, D3DPRESENT_PARAMETERS* parameters,
                                  IDirect3DDevice9** device) = 0;
 
-protected:
+  protected:
     virtual ~IDirect3D9() = default;
 };
 

@@ -14,8 +14,7 @@ constexpr int IDOK = 1;
 
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
 
-using MessageBoxHandler = int (*)(HWND owner, const char* text, const char* caption,
-                                  UINT type);
+using MessageBoxHandler = int (*)(HWND owner, const char* text, const char* caption, UINT type);
 
 // Replaces the handler; returns the previous one. nullptr restores the default,
 // which writes the message to standard error.

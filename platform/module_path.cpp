@@ -14,4 +14,6 @@ std::string GetModuleFileNameA() {
     return error ? std::string() : path.string();
 }
 
-void SetModuleFileNameForTesting(const std::string& path) { pathForTesting = path; }
+void SetModuleFileNameForTesting(const std::string& path) {
+    pathForTesting = path;
+}

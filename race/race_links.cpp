@@ -3,7 +3,9 @@
 namespace {
 
 void Nothing() {}
-bool NoDevice() { return false; }
+bool NoDevice() {
+    return false;
+}
 void NoCue(RaceCue) {}
 
 constexpr RaceLinks unconnected = {
@@ -14,4 +16,6 @@ constexpr RaceLinks unconnected = {
 
 RaceLinks raceLinks = unconnected;
 
-void DisconnectRace() { raceLinks = unconnected; }
+void DisconnectRace() {
+    raceLinks = unconnected;
+}

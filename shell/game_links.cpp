@@ -20,7 +20,9 @@ void PlayRaceCue(RaceCue cue) {
 }
 
 // A game runs while the renderer's device exists.
-bool DeviceExists() { return device != nullptr; }
+bool DeviceExists() {
+    return device != nullptr;
+}
 
 }  // namespace
 

@@ -6,7 +6,7 @@
 #
 # The base is $KESTRUNE_FORMAT_BASE, else main, else origin/main; with none of
 # them (a shallow clone of one branch) there is nothing to compare and the
-# check passes. Once the whole tree is formatted, CI can check it all.
+# check passes. CI checks the whole tree.
 # Exit status 1 when a file needs formatting; `clang-format -i FILE` fixes it.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,10 +1,12 @@
-#include <gtest/gtest.h>
-
 #include "platform/clock.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 DWORD fixedTime = 0;
-DWORD FixedTime() { return fixedTime; }
+DWORD FixedTime() {
+    return fixedTime;
+}
 }  // namespace
 
 TEST(TimeSource, TestsCanSetTheClockAndGiveItBack) {

@@ -16,9 +16,9 @@
 // other pixels, and only that line of the file then needs recording anew.
 #include <string>
 
+#include "core/options.h"
 #include "platform/module_path.h"
 #include "race/game_state.h"
-#include "core/options.h"
 #include "tests/shell/headless_game.h"
 #include "tests/support/message_box_recorder.h"
 #include "tools/headless/race_replay.h"

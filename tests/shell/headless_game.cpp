@@ -4,10 +4,10 @@
 
 #include <cmath>
 
+#include "core/options.h"
 #include "race/game_state.h"
 #include "race/race_links.h"
 #include "shell/display_mode.h"
-#include "core/options.h"
 #include "shell/startup.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/race_fixture.h"

@@ -13,6 +13,10 @@ int Record(HWND owner, const char* text, const char* caption, UINT type) {
 
 }  // namespace
 
-void InstallMessageBoxRecorder() { SetMessageBoxHandler(Record); }
+void InstallMessageBoxRecorder() {
+    SetMessageBoxHandler(Record);
+}
 
-std::vector<RecordedMessageBox>& RecordedMessageBoxes() { return recorded; }
+std::vector<RecordedMessageBox>& RecordedMessageBoxes() {
+    return recorded;
+}

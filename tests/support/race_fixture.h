@@ -20,7 +20,7 @@ extern bool fakeDeviceExists;
 // Resets the whole game state to its start-up values, connects recording
 // doubles and a settable clock, and undoes it all afterwards.
 class RaceFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -8,7 +8,8 @@
 #include <stdexcept>
 
 TemporaryDirectory::TemporaryDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kestrune-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "kestrune-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary directory");
     path = pattern;
 }
@@ -22,7 +23,8 @@ TemporaryDirectory::~TemporaryDirectory() {
 
 void TemporaryDirectory::Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
     std::ofstream file(File(name), std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<uint8_t> TemporaryDirectory::Read(const std::string& name) const {

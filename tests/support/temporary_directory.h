@@ -6,7 +6,7 @@
 #include <vector>
 
 class TemporaryDirectory {
-public:
+  public:
     TemporaryDirectory();
     ~TemporaryDirectory();
     TemporaryDirectory(const TemporaryDirectory&) = delete;
@@ -18,6 +18,6 @@ public:
     void Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
     std::vector<uint8_t> Read(const std::string& name) const;
 
-private:
+  private:
     std::string path;
 };

@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "core/media_path.h"
+#include "core/options.h"
 #include "platform/gdi_bitmap.h"
 #include "platform/message_box.h"
 #include "race/game_state.h"
 #include "render/mesh_object.h"
-#include "core/media_path.h"
-#include "core/options.h"
 #include "sound/game_sounds.h"
 #include "sound_recording.h"
 #include "steering.h"

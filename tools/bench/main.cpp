@@ -35,11 +35,11 @@
 #include <string>
 
 #include "bench_lap.h"
+#include "core/media_path.h"
+#include "core/options.h"
 #include "measures.h"
 #include "platform/message_box.h"
 #include "report.h"
-#include "core/media_path.h"
-#include "core/options.h"
 #include "tools/headless/headless_program.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/little_endian.h"
 #include "core/options.h"
+#include "platform/little_endian.h"
 #include "tools/fuzz/require.h"
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include "core/options.h"
 #include "platform/clock.h"
 #include "platform/gl_context.h"
 #include "platform/paint.h"
@@ -9,7 +10,6 @@
 #include "race/game_state.h"
 #include "render/device.h"
 #include "shell/game_controller.h"
-#include "core/options.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
 

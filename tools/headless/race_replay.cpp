@@ -117,8 +117,9 @@ bool ReadReplay(const std::string& path, Replay& replay, std::string& error) {
     RaceOutcome& end = replay.outcome;
     if (!field("drawable", drawable) || !field("move-every", moveEvery) ||
         !field("lights", lights) || !field("frames", frames) || !field("laps", laps) ||
-        !field("hits", hits) || !field("race-time", raceTimeBits) || !field("message", end.message) ||
-        !field("score", end.scoreLine) || !field("picture", picture) || !field("path", count)) {
+        !field("hits", hits) || !field("race-time", raceTimeBits) ||
+        !field("message", end.message) || !field("score", end.scoreLine) ||
+        !field("picture", picture) || !field("path", count)) {
         return false;
     }
     std::istringstream(drawable) >> replay.drawableWidth >> replay.drawableHeight;
