@@ -108,7 +108,8 @@ int Snapshot(int argc, char** argv) {
     };
     auto scale = [](unsigned long value, unsigned long mask, int shift) -> uint8_t {
         const unsigned long maximum = mask >> shift;
-        return maximum ? static_cast<uint8_t>((value >> shift & maximum) * 255 / maximum) : 0;
+        if (maximum == 0) return 0;
+        return static_cast<uint8_t>((value >> shift & maximum) * 255 / maximum);
     };
     const int redShift = shiftOf(image->red_mask);
     const int greenShift = shiftOf(image->green_mask);
