@@ -9,14 +9,10 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "platform/file_bytes.h"
 #include "render/d3dx_math.h"
 
 namespace {
 
-// Larger files are refused outright: every count in the mesh then fits in
-// 32 bits with room to spare.
-constexpr size_t maxFileSize = size_t{256} << 20;
 // Frames nest this deep at most; deeper is taken for a hostile file rather
 // than risk the stack.
 constexpr int maxNesting = 128;
@@ -834,7 +830,7 @@ bool Merge(const Parser& parser, CpuMesh& result, std::vector<MeshMaterial>& res
 
 HRESULT ParseXFile(const uint8_t* bytes, size_t size, CpuMesh& mesh,
                    std::vector<MeshMaterial>& materials) {
-    if (!bytes || size < 16 || size > maxFileSize) return D3DXERR_INVALIDDATA;
+    if (!bytes || size < 16 || size > maxXFileSize) return D3DXERR_INVALIDDATA;
     const std::string_view header(reinterpret_cast<const char*>(bytes), 16);
     if (header.substr(0, 6) != "xof 03") return D3DXERR_INVALIDDATA;
     const std::string_view minor = header.substr(6, 2);
@@ -849,11 +845,4 @@ HRESULT ParseXFile(const uint8_t* bytes, size_t size, CpuMesh& mesh,
     if (!parser.ParseFile()) return D3DXERR_INVALIDDATA;
     if (!Merge(parser, mesh, materials)) return D3DXERR_INVALIDDATA;
     return S_OK;
-}
-
-HRESULT LoadXFile(const char* path, CpuMesh& mesh, std::vector<MeshMaterial>& materials) {
-    if (!path) return E_INVALIDARG;
-    std::vector<uint8_t> bytes;
-    if (!ReadFileBytes(path, maxFileSize, bytes)) return E_FAIL;
-    return ParseXFile(bytes.data(), bytes.size(), mesh, materials);
 }

@@ -29,6 +29,12 @@
 
 constexpr HRESULT D3DXERR_INVALIDDATA = static_cast<HRESULT>(0x88760B59u);
 
+// Bigger files are refused unread: every count in the mesh then fits in 32
+// bits with room to spare.
+constexpr size_t maxXFileSize = size_t{256} << 20;
+
+// Reads and parses the file; bytes equal to those of a file read before give
+// that file's result at once (render/x_file_cache.cpp).
 HRESULT LoadXFile(const char* path, CpuMesh& mesh, std::vector<MeshMaterial>& materials);
 HRESULT ParseXFile(const uint8_t* bytes, size_t size, CpuMesh& mesh,
                    std::vector<MeshMaterial>& materials);

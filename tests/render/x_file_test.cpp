@@ -430,16 +430,33 @@ Material Shared { 0.25;0.5;0.75;1;; 2; 0;0;0;; 0;0;0;; TextureFilename { "shared
     EXPECT_EQ(mesh.subsets[1].firstIndex, 3u);
 }
 
-TEST(XFile, LoadsFromAFileAndReportsAMissingOne) {
+TEST(XFile, LoadsFromAFileAsItNowStandsAndReportsAMissingOne) {
     const std::string path = testing::TempDir() + "x_file_test_scene.x";
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fputs(textScene, file);
-    std::fclose(file);
+    auto write = [&](const std::string& text) {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fputs(text.c_str(), file);
+        std::fclose(file);
+    };
     CpuMesh mesh;
     std::vector<MeshMaterial> materials;
+    // Twice: the second load is served from the bytes kept by the first.
+    for (int load = 0; load < 2; ++load) {
+        write(textScene);
+        ASSERT_EQ(LoadXFile(path.c_str(), mesh, materials), S_OK);
+        ExpectScene(mesh, materials);
+    }
+    // Changed bytes are read as they now stand, never as they were.
+    const std::string cut = std::string(textScene).substr(0, std::strlen(textScene) / 2);
+    write(cut);
+    EXPECT_LT(LoadXFile(path.c_str(), mesh, materials), 0);
+    ExpectScene(mesh, materials);  // a failed load leaves the outputs alone
+    std::string shinier = textScene;
+    shinier.replace(shinier.find(" 8.0;"), 5, " 9.0;");
+    write(shinier);
     ASSERT_EQ(LoadXFile(path.c_str(), mesh, materials), S_OK);
-    ExpectScene(mesh, materials);
+    EXPECT_FLOAT_EQ(materials[0].material.Power, 9.0f);
+
     std::remove(path.c_str());
     EXPECT_LT(LoadXFile(path.c_str(), mesh, materials), 0);
     EXPECT_LT(LoadXFile(nullptr, mesh, materials), 0);
