@@ -16,6 +16,8 @@ namespace {
 // DirectSound's own primary format until the game sets one.
 constexpr PcmLayout defaultPrimaryLayout{2, 8, 22050};
 
+bool createWithoutOutput = false;
+
 // The device and every voice on it. The device object and each of its
 // buffers share it, so the audio thread never outlives what it mixes.
 class SoundOutput {
@@ -25,6 +27,8 @@ class SoundOutput {
     DWORD cooperativeLevel = 0;
     bool subsystemStarted = false;
     bool manualMixing = false;
+    // Mixed only by the caller, from creation on: no SDL device ever opens.
+    bool withoutOutput = false;
     bool deviceLost = false;
 
     SoundOutput() = default;
@@ -56,6 +60,10 @@ class SoundOutput {
     // closes a device, and a long one would cost every start-up ~90 ms.
     bool OpenDevice(const PcmLayout& wanted, bool shortBuffer = false) {
         CloseDevice();
+        if (withoutOutput) {
+            layout = wanted;
+            return true;
+        }
         SDL_AudioSpec desired{};
         desired.freq = static_cast<int>(wanted.samplesPerSecond);
         desired.format = wanted.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
@@ -492,11 +500,16 @@ HRESULT DirectSoundCreate8(const GUID* device, IDirectSound8** directSound, void
     if (device && !(*device == GUID_NULL)) return DSERR_NODRIVER;
 
     auto output = std::make_shared<SoundOutput>();
-    // SDL would otherwise take SIGINT and SIGTERM for itself, and the game,
-    // which never asks SDL for events, could then not be stopped by them.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return DSERR_NODRIVER;
-    output->subsystemStarted = true;
+    if (createWithoutOutput) {
+        output->withoutOutput = true;
+        output->manualMixing = true;
+    } else {
+        // SDL would otherwise take SIGINT and SIGTERM for itself, and the game,
+        // which never asks SDL for events, could then not be stopped by them.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return DSERR_NODRIVER;
+        output->subsystemStarted = true;
+    }
     // A driver alone is not enough: the device must open, or the game runs
     // silent from the start.
     if (!output->OpenDevice(defaultPrimaryLayout, true)) return DSERR_NODRIVER;
@@ -517,6 +530,10 @@ HRESULT DirectSoundMixForTesting(IDirectSound8* directSound, BYTE* output, DWORD
     SoundOutput::Lock lock(sound);
     sound.Mix(output, frames);
     return S_OK;
+}
+
+void DirectSoundCreateWithoutOutputForTesting(bool withoutOutput) {
+    createWithoutOutput = withoutOutput;
 }
 
 HRESULT DirectSoundLoseDeviceForTesting(IDirectSound8* directSound) {

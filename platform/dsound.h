@@ -144,6 +144,12 @@ HRESULT DirectSoundCreate8(const GUID* device, IDirectSound8** directSound, void
 // hear exactly what the device would. Fails for anything but our own device.
 HRESULT DirectSoundMixForTesting(IDirectSound8* directSound, BYTE* output, DWORD frames);
 
+// Ours: while set, every device made is mixed by the caller from the start
+// (as after DirectSoundMixForTesting) and opens no SDL device at all. For
+// whole-program tests that start the game many times: SDL waits out the
+// buffers in play whenever a device closes, tens of milliseconds a run.
+void DirectSoundCreateWithoutOutputForTesting(bool withoutOutput);
+
 // Ours: does what SDL's removal of the audio device does: every buffer of the
 // device stops and reports DSBSTATUS_BUFFERLOST until it is restored.
 HRESULT DirectSoundLoseDeviceForTesting(IDirectSound8* directSound);

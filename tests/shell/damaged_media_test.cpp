@@ -1,6 +1,6 @@
 // Every data file of the game, missing, empty, cut short, holding another
 // kind of file's bytes or (for one file of each reader) a named pipe: the
-// program starts, starts a race, drives half a second with the mouse, leaves
+// program starts, starts a race, drives 24 frames with the mouse, leaves
 // with Escape and closes, and on the way shows exactly the message boxes the
 // game has for that file (a mesh that cannot be read once per object made from
 // it, a texture once per name) and no others. Each case is one file with one
@@ -101,7 +101,7 @@ struct DamageCase {
 };
 
 constexpr int cutsPerFile = 3;
-constexpr int frames = 30;
+constexpr int frames = 24;
 
 std::vector<DamageCase> AllCases() {
     std::vector<DamageCase> cases;
@@ -176,7 +176,7 @@ std::vector<char> SavedOptions() {
 class DamagedMedia : public HeadlessGame, public ::testing::WithParamInterface<DamageCase> {
   protected:
     static void SetUpTestSuite() {
-        HeadlessGame::SetUpTestSuite();
+        MakeSharedContext(32, 24);
         media = new MediaFolder;
         media->CopyFilesFrom(GeneratedMediaDirectory());
         WriteAll(media->Path("options.kvz"), SavedOptions());
@@ -236,11 +236,10 @@ TEST_P(DamagedMedia, ShowsOnlyTheBoxesForTheFileAndRunsOn) {
     ASSERT_TRUE(StartProgram());
     ChooseStart();
     ASSERT_NE(device, nullptr);
-    // Half a second of racing: the set-up and waiting frames, the click, the
-    // car driving and turning with the engine's pitch following it, every
-    // object drawn each frame, and the entry into the next road zone with its
-    // cue (about the twentieth frame with the undamaged media). Longer drives
-    // on this sweep meet nothing more.
+    // The set-up and waiting frames, the click, the car driving and turning
+    // with the engine's pitch following it, every object drawn each frame,
+    // and the entry into the next road zone with its cue (the twentieth frame
+    // with the undamaged media). Longer drives on this sweep meet nothing more.
     Race(frames);
     // Every turn of the loop ran a frame: the device lived through them all.
     EXPECT_EQ(FrameCount(), frames);

@@ -5,10 +5,12 @@
 #include <cmath>
 
 #include "core/options.h"
+#include "platform/dsound.h"
 #include "race/game_state.h"
 #include "race/race_links.h"
 #include "shell/display_mode.h"
 #include "shell/startup.h"
+#include "sound/sound_device.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/race_fixture.h"
 
@@ -19,12 +21,14 @@ std::string GeneratedMediaDirectory() {
 std::unique_ptr<EglContext> HeadlessGame::sharedContext;
 std::string HeadlessGame::contextError;
 
-void HeadlessGame::SetUpTestSuite() {
-    sharedContext = EglContext::Create(drawableWidth, drawableHeight, &contextError);
+void HeadlessGame::MakeSharedContext(int width, int height) {
+    DirectSoundCreateWithoutOutputForTesting(true);
+    sharedContext = EglContext::Create(width, height, &contextError);
 }
 
 void HeadlessGame::TearDownTestSuite() {
     sharedContext.reset();
+    DirectSoundCreateWithoutOutputForTesting(false);
 }
 
 void HeadlessGame::SetUp() {
@@ -44,6 +48,17 @@ void HeadlessGame::TearDown() {
     optionsFileName = "options.kvz";
     mediaOptionsFileName.clear();
     ResetGameStateForTest();
+}
+
+void HeadlessGame::LoopOnce() {
+    program->LoopOnce();
+    // A frame's worth (17 ms at the game's 8000 frames a second) in a block
+    // that holds it in any format.
+    if (soundDevice && soundDevice->directSound) {
+        constexpr DWORD frames = 136;
+        BYTE block[frames * 4];
+        DirectSoundMixForTesting(soundDevice->directSound, block, frames);
+    }
 }
 
 void HeadlessGame::Race(int frames) {
