@@ -88,9 +88,10 @@ TEST_F(DisplayMode, LeavingFullScreenGivesTheDisplayBackThenRestores640By480With
 
     LeaveRace();
 
-    EXPECT_EQ(nullDevice.calls,
-              (std::vector<std::string>{"Reset", "BeginScene", "EndScene", "Present", "Release"}));
-    const D3DPRESENT_PARAMETERS& reset = nullDevice.resetParameters;
+    EXPECT_EQ(gameDevice.CallNames(),
+              (std::vector<std::string>{"Reset", "BeginScene", "EndScene", "Present"}));
+    EXPECT_EQ(gameDevice.references, 0u);
+    const D3DPRESENT_PARAMETERS& reset = gameDevice.resetParameters;
     EXPECT_EQ(reset.BackBufferWidth, 640u);
     EXPECT_EQ(reset.BackBufferHeight, 480u);
     EXPECT_EQ(reset.BackBufferFormat, D3DFMT_R5G6B5);
@@ -122,7 +123,8 @@ TEST_F(DisplayMode, LeavingWindowedReleasesAndRepaintsWithoutMovingTheWindow) {
     GiveDevice();
     phase = Racing;
     LeaveRace();
-    EXPECT_EQ(nullDevice.calls, std::vector<std::string>{"Release"});
+    EXPECT_TRUE(gameDevice.calls.empty());
+    EXPECT_EQ(gameDevice.references, 0u);
     EXPECT_EQ(device, nullptr);
     EXPECT_EQ(phase, NewRace);
     EXPECT_TRUE(window.calls.empty());

@@ -45,9 +45,9 @@ void ShellFixture::RecordDirect3D() {
 
 void ShellFixture::TearDown() {
     // What WM_DESTROY would release: whatever the test's device set-up made
-    // (a failed one leaves the Direct3D object). The null device is the
-    // test's own.
-    if (device == &nullDevice) device = nullptr;
+    // (a failed one leaves the Direct3D object). The recording device given
+    // by GiveDevice is the test's own.
+    if (device == &gameDevice) device = nullptr;
     ReleaseDevice();
     if (recordingDirect3DInstalled) {
         SetDirect3DFactory(nullptr);

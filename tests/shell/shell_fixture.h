@@ -4,8 +4,8 @@
 // opened pages, a settable clock, and no device until the test gives one.
 #include "race/game_state.h"
 #include "render/device.h"
-#include "tests/support/null_device.h"
 #include "tests/support/race_fixture.h"
+#include "tests/support/recording_device.h"
 #include "tests/support/recording_direct3d.h"
 #include "tests/support/recording_window.h"
 #include "tests/support/temporary_directory.h"
@@ -15,8 +15,8 @@ class ShellFixture : public RaceFixture {
     void SetUp() override;
     void TearDown() override;
 
-    // A game is running: `device` is the null device.
-    void GiveDevice() { device = &nullDevice; }
+    // A game is running: `device` is the test's recording device.
+    void GiveDevice() { device = &gameDevice; }
     // Direct3D made by the device set-up records what it is asked for.
     void RecordDirect3D();
 
@@ -25,7 +25,7 @@ class ShellFixture : public RaceFixture {
     void MoveMouse(LONG x, LONG y);
 
     RecordingWindow window;
-    NullDevice nullDevice;
+    RecordingDevice gameDevice;
     TemporaryDirectory folder;
     RecordingDirect3D direct;
     bool recordingDirect3DInstalled = false;

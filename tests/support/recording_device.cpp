@@ -25,6 +25,7 @@ HRESULT RecordingDevice::Record(const char* name, std::vector<int64_t> arguments
 
 HRESULT RecordingDevice::Reset(D3DPRESENT_PARAMETERS* parameters) {
     if (!parameters) return Record("Reset", {});
+    resetParameters = *parameters;
     return Record("Reset", {parameters->BackBufferWidth, parameters->BackBufferHeight,
                             parameters->BackBufferFormat, parameters->Windowed,
                             parameters->PresentationInterval});
@@ -174,4 +175,10 @@ size_t RecordingDevice::LiveMeshBuffers() const {
     size_t live = 0;
     for (const auto& buffers : meshBuffers) live += buffers->references > 0;
     return live;
+}
+
+std::vector<std::string> RecordingDevice::CallNames() const {
+    std::vector<std::string> names;
+    for (const RecordedCall& call : calls) names.push_back(call.name);
+    return names;
 }

@@ -73,6 +73,8 @@ class RecordingDevice : public IDirect3DDevice9 {
     std::vector<const RecordedCall*> CallsNamed(const std::string& name) const;
     size_t CountOf(const std::string& name) const;
     const RecordedCall* LastCall(const std::string& name) const;
+    // The names of all the calls, in order.
+    std::vector<std::string> CallNames() const;
     // Forgets the calls, keeps the objects made and the results set.
     void ClearCalls() { calls.clear(); }
 
@@ -80,8 +82,9 @@ class RecordingDevice : public IDirect3DDevice9 {
     // The result each call returns, by name ("BeginScene"); S_OK when unset.
     // A failing Create... call makes nothing.
     std::map<std::string, HRESULT> results;
-    ULONG references = 1;
-    int cursorCount = 0;  // ShowCursor's display counter
+    ULONG references = 1;                     // 0: released
+    int cursorCount = 0;                      // ShowCursor's display counter
+    D3DPRESENT_PARAMETERS resetParameters{};  // the last Reset's, whole
 
     std::vector<std::unique_ptr<RecordingTexture>> textures;
     std::vector<std::unique_ptr<RecordingMeshBuffers>> meshBuffers;
