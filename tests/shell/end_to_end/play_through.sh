@@ -17,15 +17,10 @@ media=$(dirname "$game")/media
 # The player's options go into a configuration folder of the test's own.
 export XDG_CONFIG_HOME=$out/config
 options=$XDG_CONFIG_HOME/kestrune/options.kvz
+# shellcheck source=x_session.sh
+. "$(dirname "$(realpath "$0")")/x_session.sh"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-for tool in Xvfb xdotool; do
-    command -v "$tool" >/dev/null || fail "$tool is missing (tools/install-deps.sh installs it)"
-done
+require_tools Xvfb xdotool
 [ -f "$media/velmo2.bmp" ] || fail "no splash picture in $media: build the media first"
 
 mkdir -p "$out"
@@ -36,42 +31,10 @@ rm -rf "$XDG_CONFIG_HOME"
 mkdir -p "$(dirname "$options")"
 printf '\x80\x02\0\0\x01\0\0\0\x01\0\0\0\x01\0\0\0' >"$options"
 
-xvfb_pid=""
-game_pid=""
-cleanup() {
-    # The sound library takes SIGTERM for itself, so a game left running is
-    # stopped for good.
-    [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
+start_x_server "$out/xvfb.log"
 
-# A private X server on the first free display number.
-exec 3>"$out/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 300); do
-    [ -s "$out/display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$out/xvfb.log")"
-    sleep 0.1
-done
-[ -s "$out/display" ] || fail "Xvfb gave no display number"
-export DISPLAY=:$(head -n1 "$out/display")
-
-# Polls until `check` succeeds; the limit only catches a game that hangs.
-wait_until() {
-    local what=$1
-    shift
-    for _ in $(seq 300); do
-        if "$@"; then return 0; fi
-        kill -0 "$game_pid" 2>/dev/null || fail "the game ended while waiting for $what"
-        # No step expects a message box: a missing file or a failed save.
-        window_absent Tolvarin || fail "a message box while waiting for $what"
-        sleep 0.1
-    done
-    fail "timed out waiting for $what"
-}
+# No step expects a message box: a missing file or a failed save.
+while_waiting() { window_absent Tolvarin || fail "a message box while waiting for $1"; }
 
 shot() {  # shot NAME: the whole screen, kept as an artefact
     "$probe" snapshot "$out/$1.png" >/dev/null
@@ -92,10 +55,6 @@ splash_gone() { awk -v m="$(splash_match)" 'BEGIN { exit !(m < 0.5) }'; }
 changed_fraction() {  # changed_fraction BEFORE AFTER
     "$probe" changed "$1" "$2"
 }
-
-window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
-window_exists() { [ -n "$(window_named "$1")" ]; }
-window_absent() { [ -z "$(window_named "$1")" ]; }
 
 SDL_AUDIODRIVER=dummy "$game" >"$out/kestrune.log" 2>&1 &
 game_pid=$!

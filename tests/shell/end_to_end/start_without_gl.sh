@@ -14,15 +14,10 @@ game=$(realpath "$1")
 probe=$(realpath "$2")
 out=$3
 media=$(dirname "$game")/media
+# shellcheck source=x_session.sh
+. "$(dirname "$(realpath "$0")")/x_session.sh"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-for tool in Xvfb xdotool; do
-    command -v "$tool" >/dev/null || fail "$tool is missing (tools/install-deps.sh installs it)"
-done
+require_tools Xvfb xdotool
 mkdir -p "$out"
 
 # 1. No display at all, then one nobody serves.
@@ -36,28 +31,6 @@ DISPLAY=:987 "$game" >"$out/stdout" 2>"$out/stderr" || status=$?
 [ "$status" -ne 0 ] || fail "with an unreachable display the game exited with status 0"
 [ "$(wc -l <"$out/stderr")" -eq 1 ] && grep -q ':987' "$out/stderr" ||
     fail "with an unreachable display it said: $(cat "$out/stderr")"
-
-xvfb_pid=""
-game_pid=""
-cleanup() {
-    [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-
-window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
-window_exists() { [ -n "$(window_named "$1")" ]; }
-
-wait_until() {
-    local what=$1
-    shift
-    for _ in $(seq 300); do
-        if "$@"; then return 0; fi
-        kill -0 "$game_pid" 2>/dev/null || fail "the game ended while waiting for $what"
-        sleep 0.1
-    done
-    fail "timed out waiting for $what"
-}
 
 splash_shown() {
     "$probe" snapshot "$out/area.png" "$area_x" "$area_y" 632 426 >/dev/null
@@ -76,17 +49,7 @@ start_refused() {
         shift
     done
     shift
-    rm -f "$out/display"
-    exec 3>"$out/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp "${server[@]}" >"$out/xvfb-$name.log" 2>&1 &
-    xvfb_pid=$!
-    exec 3>&-
-    for _ in $(seq 300); do
-        [ -s "$out/display" ] && break
-        sleep 0.1
-    done
-    [ -s "$out/display" ] || fail "$name: Xvfb gave no display number"
-    export DISPLAY=:$(head -n1 "$out/display")
+    start_x_server "$out/xvfb-$name.log" "${server[@]}"
 
     env "$@" SDL_AUDIODRIVER=dummy "$game" >"$out/kestrune-$name.log" 2>&1 &
     game_pid=$!
@@ -115,9 +78,7 @@ start_refused() {
     wait "$game_pid" || status=$?
     game_pid=""
     [ "$status" -eq 0 ] || fail "$name: the game ended with exit status $status"
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=""
+    stop_x_server
 }
 
 # 2. An X server without GLX: no OpenGL at all.
