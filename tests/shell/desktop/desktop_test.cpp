@@ -283,25 +283,23 @@ TEST_F(MainWindow, MaximisingAndRestoringAreSizeMessagesNotMoves) {
         static_cast<long>(XInternAtom(fl_display, "_NET_WM_STATE_MAXIMIZED_VERT", 0));
     const long horizontal =
         static_cast<long>(XInternAtom(fl_display, "_NET_WM_STATE_MAXIMIZED_HORZ", 0));
-    AskWindowManager(xid, "_NET_WM_STATE", 1, vertical, horizontal);
-    ASSERT_TRUE(PumpUntil([&] {
+    // Asks for the state, then waits for its size message and any late one.
+    auto setMaximised = [&](long maximised) {
+        received.clear();
+        AskWindowManager(xid, "_NET_WM_STATE", maximised, vertical, horizontal);
+        ASSERT_TRUE(PumpUntil([&] {
+            Deliver();
+            return Count(WM_SIZE) > 0;
+        }));
+        Pump(0.8);
         Deliver();
-        return Count(WM_SIZE) > 0;
-    }));
-    Pump(0.8);
-    Deliver();
+    };
+    setMaximised(1);
     ASSERT_EQ(Count(WM_SIZE), 1u);
     EXPECT_EQ(LastSizeKind(), SIZE_MAXIMIZED);
     EXPECT_GT(Client().right, 632);
 
-    received.clear();
-    AskWindowManager(xid, "_NET_WM_STATE", 0, vertical, horizontal);
-    ASSERT_TRUE(PumpUntil([&] {
-        Deliver();
-        return Count(WM_SIZE) > 0;
-    }));
-    Pump(0.8);
-    Deliver();
+    setMaximised(0);
     ASSERT_EQ(Count(WM_SIZE), 1u);
     EXPECT_EQ(LastSizeKind(), SIZE_RESTORED);
     EXPECT_EQ(Client().right, 632);
