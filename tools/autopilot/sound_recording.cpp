@@ -3,27 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <memory>
+
+#include "tools/encoders/wave_encoder.h"
 
 namespace {
 
 // The primary format the game sets: eight frames of one byte a millisecond.
 constexpr uint32_t outputRate = 8000;
 constexpr uint8_t silence = 0x80;
-
-void PutU16(std::vector<uint8_t>& bytes, uint32_t value) {
-    bytes.push_back(value & 0xFF);
-    bytes.push_back((value >> 8) & 0xFF);
-}
-
-void PutU32(std::vector<uint8_t>& bytes, uint32_t value) {
-    PutU16(bytes, value & 0xFFFF);
-    PutU16(bytes, value >> 16);
-}
-
-void PutTag(std::vector<uint8_t>& bytes, const char* tag) {
-    bytes.insert(bytes.end(), tag, tag + 4);
-}
 
 double Decibels(double level) {
     return level > 0 ? 20 * std::log10(level) : -99.9;
@@ -47,28 +34,7 @@ void SoundRecording::Advance(DWORD milliseconds) {
 }
 
 bool SoundRecording::Write(const std::string& path) const {
-    const uint32_t dataSize = static_cast<uint32_t>(samples.size());
-    std::vector<uint8_t> bytes;
-    PutTag(bytes, "RIFF");
-    PutU32(bytes, 4 + 8 + 16 + 8 + dataSize + (dataSize & 1));
-    PutTag(bytes, "WAVE");
-    PutTag(bytes, "fmt ");
-    PutU32(bytes, 16);
-    PutU16(bytes, 1);  // PCM
-    PutU16(bytes, 1);  // mono
-    PutU32(bytes, outputRate);
-    PutU32(bytes, outputRate);  // bytes per second
-    PutU16(bytes, 1);           // block align
-    PutU16(bytes, 8);           // bits per sample
-    PutTag(bytes, "data");
-    PutU32(bytes, dataSize);
-    bytes.insert(bytes.end(), samples.begin(), samples.end());
-    if (dataSize & 1) bytes.push_back(0);  // chunks keep an even length
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
-                                                         std::fclose);
-    if (!file) return false;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return false;
-    return std::fclose(file.release()) == 0;
+    return WriteEncodedFile(path, EncodePcmWave(1, outputRate, 8, samples));
 }
 
 std::string SoundRecording::Summary() const {

@@ -132,12 +132,3 @@ JpegPicture RgbJpegPicture(uint32_t width, uint32_t height, const uint8_t* rgba,
     }
     return picture;
 }
-
-bool WriteEncodedFile(const std::string& path, const EncodedBytes& bytes) {
-    if (bytes.empty()) return false;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
-                                                         std::fclose);
-    if (!file) return false;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return false;
-    return std::fflush(file.get()) == 0;
-}

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-using EncodedBytes = std::vector<uint8_t>;
+#include "tools/encoders/encoded_file.h"
 
 struct PngPicture {
     uint32_t width = 0;
@@ -48,6 +48,3 @@ EncodedBytes EncodeJpeg(const JpegPicture& picture);
 
 // RGB pixels from RGBA ones.
 JpegPicture RgbJpegPicture(uint32_t width, uint32_t height, const uint8_t* rgba, int quality);
-
-// False when the file cannot be written whole.
-bool WriteEncodedFile(const std::string& path, const EncodedBytes& bytes);

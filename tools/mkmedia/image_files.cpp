@@ -47,14 +47,8 @@ void PutBmpHeaders(std::vector<uint8_t>& bytes, int width, int height, int bitCo
 
 }  // namespace
 
-bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FileHandle file(std::fopen(path.c_str(), "wb"));
-    if (!file) return false;
-    return std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-}
-
 bool WriteText(const std::string& path, const std::string& text) {
-    return WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+    return WriteBytesToFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 bool WritePng(const std::string& path, const Picture& picture, bool withAlpha) {
@@ -84,7 +78,7 @@ bool WriteBmp24(const std::string& path, const Picture& picture) {
         }
         while (bytes.size() - rowStart < stride) bytes.push_back(0);
     }
-    return WriteBytes(path, bytes);
+    return WriteBytesToFile(path, bytes);
 }
 
 bool WriteBmp565(const std::string& path, int width, int height,
@@ -102,5 +96,5 @@ bool WriteBmp565(const std::string& path, int width, int height,
         for (int x = 0; x < width; ++x) PutU16(bytes, codes[static_cast<size_t>(y) * width + x]);
         while (bytes.size() - rowStart < stride) bytes.push_back(0);
     }
-    return WriteBytes(path, bytes);
+    return WriteBytesToFile(path, bytes);
 }

@@ -16,5 +16,4 @@ bool WriteBmp24(const std::string& path, const Picture& picture);
 bool WriteBmp565(const std::string& path, int width, int height,
                  const std::vector<uint16_t>& codes);
 
-bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool WriteText(const std::string& path, const std::string& text);

@@ -6,22 +6,9 @@
 #include <vector>
 
 #include "image_files.h"
+#include "tools/encoders/wave_encoder.h"
 
 namespace {
-
-void PutU16(std::vector<uint8_t>& bytes, uint32_t value) {
-    bytes.push_back(value & 0xFF);
-    bytes.push_back((value >> 8) & 0xFF);
-}
-
-void PutU32(std::vector<uint8_t>& bytes, uint32_t value) {
-    PutU16(bytes, value & 0xFFFF);
-    PutU16(bytes, value >> 16);
-}
-
-void PutTag(std::vector<uint8_t>& bytes, const char* tag) {
-    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(tag[i]));
-}
 
 // Envelope of a note: linear attack, flat, linear release, zero outside.
 double Envelope(double t, double length, double attack, double release) {
@@ -49,26 +36,15 @@ bool WriteWave(const std::string& path, const Sound& sound, double peak) {
     double loudest = 0;
     for (double s : sound.samples) loudest = std::max(loudest, std::abs(s));
     double gain = loudest > 0 ? peak / loudest : 0;
-    uint32_t dataSize = static_cast<uint32_t>(sound.samples.size() * 2);
-    std::vector<uint8_t> bytes;
-    PutTag(bytes, "RIFF");
-    PutU32(bytes, 4 + 8 + 16 + 8 + dataSize);
-    PutTag(bytes, "WAVE");
-    PutTag(bytes, "fmt ");
-    PutU32(bytes, 16);
-    PutU16(bytes, 1);  // PCM
-    PutU16(bytes, 1);  // mono
-    PutU32(bytes, static_cast<uint32_t>(sound.rate));
-    PutU32(bytes, static_cast<uint32_t>(sound.rate * 2));
-    PutU16(bytes, 2);   // block align
-    PutU16(bytes, 16);  // bits per sample
-    PutTag(bytes, "data");
-    PutU32(bytes, dataSize);
+    std::vector<uint8_t> samples;
+    samples.reserve(sound.samples.size() * 2);
     for (double s : sound.samples) {
-        long value = std::lround(std::clamp(s * gain, -1.0, 1.0) * 32767.0);
-        PutU16(bytes, static_cast<uint32_t>(static_cast<uint16_t>(static_cast<int16_t>(value))));
+        const auto value = static_cast<uint16_t>(
+            static_cast<int16_t>(std::lround(std::clamp(s * gain, -1.0, 1.0) * 32767.0)));
+        samples.push_back(static_cast<uint8_t>(value & 0xFF));
+        samples.push_back(static_cast<uint8_t>(value >> 8));
     }
-    return WriteBytes(path, bytes);
+    return WriteBytesToFile(path, EncodePcmWave(1, static_cast<uint32_t>(sound.rate), 16, samples));
 }
 
 double NoteFrequency(int note) {

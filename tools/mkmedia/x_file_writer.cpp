@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image_files.h"
+#include "tools/encoders/encoded_file.h"
 
 namespace {
 
@@ -233,5 +234,5 @@ bool WriteBinaryXFile(const std::string& path, const Model& model) {
     out.Close();  // MeshMaterialList
     out.Close();  // Mesh
     out.Close();  // Frame
-    return WriteBytes(path, out.bytes);
+    return WriteBytesToFile(path, out.bytes);
 }
