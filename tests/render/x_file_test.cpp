@@ -8,6 +8,8 @@
 #include <random>
 #include <string>
 
+#include "tools/encoders/x_binary_writer.h"
+
 namespace {
 
 // ---------------------------------------------------------------------------
@@ -129,81 +131,8 @@ Mesh {
 }
 )";
 
-// Binary .x, written token by token. After the 16-byte header every token is
-// a 16-bit little-endian identifier followed by its data:
-//   name     1, 32-bit length, the bytes
-//   string   2, 32-bit length, the bytes, then a semicolon token (20) written
-//            as 32 bits (or as 16 bits, the other way exporters write it)
-//   integer  3, 32-bit value
-//   GUID     5, 16 bytes
-//   integers 6, 32-bit count, that many 32-bit values
-//   floats   7, 32-bit count, that many 32- or 64-bit floats (from the header)
-//   { 10  } 11  ; 20  template 31  FLOAT (a type keyword) 42
-class BinaryWriter {
-  public:
-    explicit BinaryWriter(bool withDoubles, bool endShortStrings = false)
-        : doubles(withDoubles), shortStringEnd(endShortStrings) {
-        const char* header = doubles ? "xof 0302bin 0064" : "xof 0302bin 0032";
-        bytes.assign(header, header + 16);
-    }
-    void Word(uint16_t value) { bytes.insert(bytes.end(), {uint8_t(value), uint8_t(value >> 8)}); }
-    void Dword(uint32_t value) {
-        for (int shift = 0; shift < 32; shift += 8) bytes.push_back(uint8_t(value >> shift));
-    }
-    void Name(const std::string& text) {
-        Word(1);
-        Dword(static_cast<uint32_t>(text.size()));
-        bytes.insert(bytes.end(), text.begin(), text.end());
-    }
-    void String(const std::string& text) {
-        Word(2);
-        Dword(static_cast<uint32_t>(text.size()));
-        bytes.insert(bytes.end(), text.begin(), text.end());
-        if (shortStringEnd)
-            Word(20);
-        else
-            Dword(20);
-    }
-    void Integers(std::initializer_list<uint32_t> values) {
-        Word(6);
-        Dword(static_cast<uint32_t>(values.size()));
-        for (uint32_t value : values) Dword(value);
-    }
-    void Floats(std::initializer_list<double> values) {
-        Word(7);
-        Dword(static_cast<uint32_t>(values.size()));
-        for (double value : values) {
-            if (doubles) {
-                uint64_t bits;
-                std::memcpy(&bits, &value, 8);
-                Dword(uint32_t(bits)), Dword(uint32_t(bits >> 32));
-            } else {
-                const float single = static_cast<float>(value);
-                uint32_t bits;
-                std::memcpy(&bits, &single, 4);
-                Dword(bits);
-            }
-        }
-    }
-    void Guid() {
-        Word(5);
-        for (int i = 0; i < 16; ++i) bytes.push_back(uint8_t(0xA0 + i));
-    }
-    void Open() { Word(10); }
-    void Close() { Word(11); }
-    void Object(const std::string& type, const std::string& name = "") {
-        Name(type);
-        if (!name.empty()) Name(name);
-        Open();
-    }
-
-    std::vector<uint8_t> bytes;
-    bool doubles;
-    bool shortStringEnd;
-};
-
 std::vector<uint8_t> BinaryScene(bool doubles, bool shortStringEnd = false) {
-    BinaryWriter x(doubles, shortStringEnd);
+    XBinaryWriter x(doubles, shortStringEnd);
     // template Vector { <guid> FLOAT x; FLOAT y; FLOAT z; }
     x.Word(31), x.Name("Vector"), x.Open(), x.Guid();
     for (const char* member : {"x", "y", "z"}) x.Word(42), x.Name(member), x.Word(20);
@@ -564,10 +493,10 @@ TEST(XFileHostile, CountsBeyondWhatTheFileCouldHoldFail) {
                     mesh, materials),
               0);
     // Binary: a float list and a name whose counts run past the end.
-    BinaryWriter list(false);
+    XBinaryWriter list(false);
     list.Object("Mesh"), list.Integers({1}), list.Word(7), list.Dword(0x40000000), list.Dword(0);
     EXPECT_LT(Parse(list.bytes, mesh, materials), 0);
-    BinaryWriter name(false);
+    XBinaryWriter name(false);
     name.Word(1), name.Dword(0xFFFFFFF0u);
     EXPECT_LT(Parse(name.bytes, mesh, materials), 0);
 }
@@ -675,13 +604,13 @@ TEST(XFileHostile, RepeatedListsTakeTheLastAndCostOnlyTheirOwnBytes) {
 TEST(XFileHostile, BinaryTokensOfUnknownKindOrCutShortFail) {
     CpuMesh mesh;
     std::vector<MeshMaterial> materials;
-    BinaryWriter unknown(false);
+    XBinaryWriter unknown(false);
     unknown.Word(99);
     EXPECT_LT(Parse(unknown.bytes, mesh, materials), 0);
-    BinaryWriter odd(false);
+    XBinaryWriter odd(false);
     odd.bytes.push_back(10);  // half a token
     EXPECT_LT(Parse(odd.bytes, mesh, materials), 0);
-    BinaryWriter shortList(false);
+    XBinaryWriter shortList(false);
     shortList.Object("Mesh"), shortList.Word(6), shortList.Dword(3), shortList.Dword(1);
     EXPECT_LT(Parse(shortList.bytes, mesh, materials), 0);
 }

@@ -13,6 +13,7 @@
 #include "render/x_file.h"
 #include "sound/wav_file.h"
 #include "tools/encoders/image_encoders.h"
+#include "tools/encoders/x_binary_writer.h"
 // jpeglib.h uses FILE without including its header.
 #include <cstdio>
 //
@@ -671,62 +672,10 @@ Frame Outer {
 Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; MeshNormals { 3; 0;0;1;, 0;0;1;, 0;0;1;; 0; } }
 )";
 
-// The binary form of the same kind of scene: 16-bit token ids, then their data.
-class BinaryX {
-  public:
-    explicit BinaryX(bool doubles) : doubles(doubles) {
-        const char* header = doubles ? "xof 0303bin 0064" : "xof 0302bin 0032";
-        bytes.assign(header, header + 16);
-    }
-    void Word(uint16_t value) { PutU16(bytes, value); }
-    void Name(const std::string& text) {
-        Word(1);
-        PutU32(bytes, static_cast<uint32_t>(text.size()));
-        bytes.insert(bytes.end(), text.begin(), text.end());
-    }
-    void String(const std::string& text) {
-        Word(2);
-        PutU32(bytes, static_cast<uint32_t>(text.size()));
-        bytes.insert(bytes.end(), text.begin(), text.end());
-        Word(20);
-    }
-    void Integers(std::initializer_list<uint32_t> values) {
-        Word(6);
-        PutU32(bytes, static_cast<uint32_t>(values.size()));
-        for (uint32_t value : values) PutU32(bytes, value);
-    }
-    void Floats(std::initializer_list<double> values) {
-        Word(7);
-        PutU32(bytes, static_cast<uint32_t>(values.size()));
-        for (double value : values) {
-            if (doubles) {
-                uint64_t bits;
-                std::memcpy(&bits, &value, 8);
-                PutU32(bytes, static_cast<uint32_t>(bits));
-                PutU32(bytes, static_cast<uint32_t>(bits >> 32));
-            } else {
-                const float single = static_cast<float>(value);
-                uint32_t bits;
-                std::memcpy(&bits, &single, 4);
-                PutU32(bytes, bits);
-            }
-        }
-    }
-    void Object(const std::string& type, const std::string& name = "") {
-        Name(type);
-        if (!name.empty()) Name(name);
-        Word(10);
-    }
-    void Close() { Word(11); }
-
-    Bytes bytes;
-    bool doubles;
-};
-
+// The binary form of the same kind of scene.
 Bytes BinaryScene(bool doubles) {
-    BinaryX x(doubles);
-    x.Word(31), x.Name("Vector"), x.Word(10), x.Word(5);
-    for (int i = 0; i < 16; ++i) x.bytes.push_back(static_cast<uint8_t>(0xA0 + i));
+    XBinaryWriter x(doubles, true, doubles ? "0303" : "0302");
+    x.Word(31), x.Name("Vector"), x.Open(), x.Guid();
     for (const char* member : {"x", "y", "z"}) x.Word(42), x.Name(member), x.Word(20);
     x.Close();
     x.Object("Material", "Red"), x.Floats({1, 0, 0, 1, 8, 0.5, 0.5, 0.5, 0, 0, 0.25}), x.Close();
@@ -743,14 +692,14 @@ Bytes BinaryScene(bool doubles) {
     x.Object("MeshTextureCoords"), x.Integers({5}), x.Floats({0, 0, 1, 0, 1, 1, 0, 1, 0.5, 0.5});
     x.Close();
     x.Object("MeshMaterialList"), x.Integers({2, 2, 1, 0});
-    x.Word(10), x.Name("Red"), x.Close();
+    x.Open(), x.Name("Red"), x.Close();
     x.Object("Material"), x.Floats({0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0});
     x.Object("TextureFilename"), x.String("blue.png"), x.Close();
     x.Close();
     x.Close();  // MeshMaterialList
     x.Close();  // Mesh
     x.Close();  // Frame
-    x.Object("Mesh"), x.Word(3), PutU32(x.bytes, 3);
+    x.Object("Mesh"), x.Word(3), x.Dword(3);
     x.Floats({0, 0, 0, 0, 1, 0, 1, 0, 0});
     x.Integers({1, 3, 0, 1, 2});
     x.Close();
@@ -850,9 +799,9 @@ int main(int argc, char** argv) {
     fs::copy_file(media / "trackmap16.bmp", corpora / "track-map" / "trackmap16.bmp",
                   fs::copy_options::overwrite_existing);
 
-    RgbaImage tyre, trackMap, flag, carhub, grass;
+    RgbaImage tyre, trackMapPicture, flag, carhub, grass;
     if (!DecodeMediaPicture(media / "tyre.bmp", tyre) ||
-        !DecodeMediaPicture(media / "trackmap16.bmp", trackMap) ||
+        !DecodeMediaPicture(media / "trackmap16.bmp", trackMapPicture) ||
         !DecodeMediaPicture(media / "flag.png", flag) ||
         !DecodeMediaPicture(media / "carhub.png", carhub) ||
         !DecodeMediaPicture(media / "grass.jpg", grass)) {
@@ -862,9 +811,9 @@ int main(int argc, char** argv) {
     BmpVariants(Crop(tyre, 0, 0, 21, 13), corpora / "bmp-image", "tyre");
     // The track map near the start line, where every lap zone meets, and a
     // corner of the map with the rim the road test never reads.
-    for (uint32_t x = 0; x + 96 <= trackMap.width; x += 24) {
-        for (uint32_t y = 0; y + 96 <= trackMap.height; y += 24) {
-            const RgbaImage part = Crop(trackMap, x, y, 96, 96);
+    for (uint32_t x = 0; x + 96 <= trackMapPicture.width; x += 24) {
+        for (uint32_t y = 0; y + 96 <= trackMapPicture.height; y += 24) {
+            const RgbaImage part = Crop(trackMapPicture, x, y, 96, 96);
             bool seen[zoneCount] = {};
             int zones = 0;
             for (uint32_t i = 0; i < part.pixels.size(); i += 4) {
@@ -876,13 +825,13 @@ int main(int argc, char** argv) {
             if (zones >= 3) {
                 BmpVariants(part, corpora / "track-map",
                             "trackmap-" + std::to_string(x) + "-" + std::to_string(y));
-                x = trackMap.width;  // one such part is enough
+                x = trackMapPicture.width;  // one such part is enough
                 break;
             }
         }
     }
     Save(corpora / "track-map", "trackmap-corner-565.bmp",
-         MakeBmp(Crop(trackMap, 0, 0, 8, 8), Form(16, 3, 0xF800, 0x07E0, 0x001F)));
+         MakeBmp(Crop(trackMapPicture, 0, 0, 8, 8), Form(16, 3, 0xF800, 0x07E0, 0x001F)));
 
     DdsVariants(flag, corpora / "dds-image", "flag");
     DdsVariants(Crop(carhub, 5, 3, 13, 7), corpora / "dds-image", "carhub-odd");
