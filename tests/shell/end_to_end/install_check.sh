@@ -50,7 +50,7 @@ expected_files() {
     done
     echo share/applications/kestrune.desktop
     echo "share/metainfo/$app_id.metainfo.xml"
-    echo share/man/man6/kestrune.6
+    echo share/man/man6/kestrune.6.gz
 }
 
 check_files() {  # check_files LIST: the files found, one a line, relative to the prefix
@@ -74,7 +74,7 @@ check_desktop_files() {  # check_desktop_files PREFIX
         fail "the metainfo shows no screenshot"
     local warnings
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 \
-        "$1/share/man/man6/kestrune.6" 2>&1 >/dev/null)
+        "$1/share/man/man6/kestrune.6.gz" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "the man page: $warnings"
 }
 
