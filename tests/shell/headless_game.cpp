@@ -22,25 +22,25 @@ std::unique_ptr<EglContext> HeadlessGame::sharedContext;
 std::string HeadlessGame::contextError;
 
 void HeadlessGame::MakeSharedContext(int width, int height) {
-    DirectSoundCreateWithoutOutputForTesting(true);
     sharedContext = EglContext::Create(width, height, &contextError);
 }
 
 void HeadlessGame::TearDownTestSuite() {
     sharedContext.reset();
-    DirectSoundCreateWithoutOutputForTesting(false);
 }
 
 void HeadlessGame::SetUp() {
     ResetGameStateForTest();
     RecordedMessageBoxes().clear();
     setenv("XDG_CONFIG_HOME", configHome.Path().c_str(), 1);
+    DirectSoundCreateWithoutOutputForTesting(true);
     ASSERT_NE(sharedContext, nullptr) << contextError;
     program = std::make_unique<HeadlessProgram>(*sharedContext);
 }
 
 void HeadlessGame::TearDown() {
     program.reset();
+    DirectSoundCreateWithoutOutputForTesting(false);
     SetFullScreenDisplaySize(0, 0);
     DisconnectRace();
     mainWindow = nullptr;

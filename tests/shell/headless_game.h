@@ -4,7 +4,7 @@
 // real window procedure, renderer and sound code, and a clock and a cursor
 // that the test moves. The test plays the main loop's part, one iteration at
 // a time; every piece of game state is put back afterwards. The sound device
-// opens no output: each loop turn mixes its frame's sound here instead.
+// opens no output: each LoopOnce mixes its frame's sound by hand instead.
 #include <gtest/gtest.h>
 
 #include <memory>
