@@ -60,10 +60,7 @@ SDL_AUDIODRIVER=dummy "$game" >"$out/kestrune.log" 2>&1 &
 game_pid=$!
 
 # 1. The window opens with the splash picture.
-wait_until "the game's window" window_exists Kestrune
-window=$(window_named Kestrune)
-wait_until "the drawing area" "$probe" area "$window" >/dev/null
-read -r area_x area_y area_width area_height < <("$probe" area "$window")
+find_drawing_area
 echo "drawing area: ${area_width}x${area_height} at $area_x,$area_y"
 wait_until "the splash picture" splash_shown
 shot 01-splash
@@ -146,13 +143,5 @@ shot 08-about-closed
 
 # 7. The close box ends the program with exit code 0.
 "$probe" close "$window"
-status=0
-for _ in $(seq 300); do
-    kill -0 "$game_pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$game_pid" 2>/dev/null && fail "the game did not end after its window was closed"
-wait "$game_pid" || status=$?
-game_pid=""
-[ "$status" -eq 0 ] || fail "the game ended with exit code $status"
+expect_clean_exit "its window was closed"
 echo "end-to-end: all steps passed"

@@ -53,11 +53,7 @@ start_refused() {
 
     env "$@" SDL_AUDIODRIVER=dummy "$game" >"$out/kestrune-$name.log" 2>&1 &
     game_pid=$!
-    wait_until "the game's window" window_exists Kestrune
-    local window
-    window=$(window_named Kestrune)
-    wait_until "the drawing area" "$probe" area "$window" >/dev/null
-    read -r area_x area_y _ _ < <("$probe" area "$window")
+    find_drawing_area
     wait_until "the splash picture ($name)" splash_shown
     "$probe" snapshot "$out/$name-splash.png" >/dev/null
 
@@ -69,15 +65,7 @@ start_refused() {
     wait_until "the message box ($name)" window_exists Tolvarin
     "$probe" snapshot "$out/$name-message.png" >/dev/null
     xdotool key --window "$(window_named Tolvarin)" Return 2>/dev/null
-    local status=0
-    for _ in $(seq 100); do
-        kill -0 "$game_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$game_pid" 2>/dev/null && fail "$name: the game did not end after the message"
-    wait "$game_pid" || status=$?
-    game_pid=""
-    [ "$status" -eq 0 ] || fail "$name: the game ended with exit status $status"
+    expect_clean_exit "the message ($name)"
     stop_x_server
 }
 

@@ -72,3 +72,27 @@ wait_until() {
     done
     fail "timed out waiting for $what"
 }
+
+# find_drawing_area: waits for the game's window and its drawing area, and
+# sets `window`, `area_x`, `area_y`, `area_width` and `area_height`. Needs
+# `probe`.
+find_drawing_area() {
+    wait_until "the game's window" window_exists Kestrune
+    window=$(window_named Kestrune)
+    wait_until "the drawing area" "$probe" area "$window" >/dev/null
+    read -r area_x area_y area_width area_height < <("$probe" area "$window")
+}
+
+# expect_clean_exit WHAT: the game ends within 30 s after WHAT, with exit
+# status 0.
+expect_clean_exit() {
+    local status=0
+    for _ in $(seq 300); do
+        kill -0 "$game_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$game_pid" 2>/dev/null && fail "the game did not end after $1"
+    wait "$game_pid" || status=$?
+    game_pid=""
+    [ "$status" -eq 0 ] || fail "the game ended with exit status $status after $1"
+}
