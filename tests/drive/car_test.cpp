@@ -14,7 +14,9 @@
 #include "render/mesh_object.h"
 #include "tests/drive/synthetic_track.h"
 #include "tests/support/recording_device.h"
+#include "tests/support/temporary_directory.h"
 #include "tests/support/wave_builder.h"
+#include "tools/encoders/encoded_file.h"
 
 class Car : public SyntheticTrack {
   protected:
@@ -106,8 +108,8 @@ TEST_F(Car, ResetRefillsALostEngineBufferAndStaysSilentIfItCannot) {
     ResetRace();  // no wave file to refill from
     EXPECT_TRUE(engineBuffer.plays.empty());
 
-    TemporaryFolder folder;
-    WriteBytes(folder.File("eng1.wav"), PcmWave(1, 8000, 8, Bytes(64, 0x90)));
+    TemporaryDirectory folder;
+    WriteBytesToFile(folder.File("eng1.wav"), PcmWave(1, 8000, 8, Bytes(64, 0x90)));
     engineClip.wavFile = std::make_unique<WavFile>();
     engineClip.wavFile->Open(folder.File("eng1.wav").c_str());
     engineClip.bufferSize = 64;

@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "tests/support/temporary_directory.h"
 #include "tests/support/wave_builder.h"
+#include "tools/encoders/encoded_file.h"
 
 namespace {
 
@@ -85,10 +87,10 @@ TEST(Mmio, AscendsPastTheFillByteOfAnOddChunk) {
 }
 
 TEST(Mmio, ReadsFilesAndSeeksFromEveryOrigin) {
-    TemporaryFolder folder;
+    TemporaryDirectory folder;
     Bytes bytes(20000);
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i % 251);
-    WriteBytes(folder.File("data.bin"), bytes);
+    WriteBytesToFile(folder.File("data.bin"), bytes);
 
     MMIOINFO info{};
     EXPECT_EQ(mmioOpenA(folder.File("absent.bin").c_str(), &info, MMIO_READ), nullptr);

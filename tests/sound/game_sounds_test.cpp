@@ -13,7 +13,9 @@
 #include "shell/display_mode.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/recording_window.h"
+#include "tests/support/temporary_directory.h"
 #include "tests/support/wave_builder.h"
+#include "tools/encoders/encoded_file.h"
 
 namespace {
 
@@ -44,11 +46,11 @@ class GameSounds : public ::testing::Test {
         // The engine is a ramp, so its place in the loop can be heard.
         Bytes ramp(100);
         for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<uint8_t>(0x80 + i);
-        WriteBytes(media + "/eng1.wav", PcmWave(1, 8000, 8, ramp));
+        WriteBytesToFile(media + "/eng1.wav", PcmWave(1, 8000, 8, ramp));
         // A 16-bit stereo 22050 Hz crash: its own format describes its buffer.
         Bytes wide(2205 * 4, 0);
         for (size_t i = 0; i < wide.size(); i += 2) wide[i + 1] = 0x20;
-        WriteBytes(media + "/crash.wav", PcmWave(2, 22050, 16, wide));
+        WriteBytesToFile(media + "/crash.wav", PcmWave(2, 22050, 16, wide));
         RecordedMessageBoxes().clear();
         driverBefore = std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "";
         setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -65,7 +67,7 @@ class GameSounds : public ::testing::Test {
     }
 
     void WriteSound(const char* name, const Bytes& samples) {
-        WriteBytes(folder.File("media/") + name, PcmWave(1, 8000, 8, samples));
+        WriteBytesToFile(folder.File("media/") + name, PcmWave(1, 8000, 8, samples));
     }
 
     void StartSound() {
@@ -88,7 +90,7 @@ class GameSounds : public ::testing::Test {
         return position;
     }
 
-    TemporaryFolder folder;
+    TemporaryDirectory folder;
     std::string driverBefore;
 };
 

@@ -8,7 +8,9 @@
 #include "sound/game_sounds.h"
 #include "sound/sound_device.h"
 #include "tests/support/fake_sound_buffer.h"
+#include "tests/support/temporary_directory.h"
 #include "tests/support/wave_builder.h"
+#include "tools/encoders/encoded_file.h"
 
 namespace {
 
@@ -26,13 +28,13 @@ class SoundClips : public ::testing::Test {
     // `bufferSize` bytes.
     void UseWave(uint16_t bitsPerSample, const Bytes& samples, DWORD bufferSize) {
         const std::string path = folder.File("clip.wav");
-        WriteBytes(path, PcmWave(1, 8000, bitsPerSample, samples));
+        WriteBytesToFile(path, PcmWave(1, 8000, bitsPerSample, samples));
         clip.wavFile = std::make_unique<WavFile>();
         ASSERT_EQ(clip.wavFile->Open(path.c_str()), S_OK);
         clip.bufferSize = bufferSize;
     }
 
-    TemporaryFolder folder;
+    TemporaryDirectory folder;
     FakeSoundBuffer first;
     FakeSoundBuffer second;
     SoundClip clip;

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <string>
 
+#include "tests/support/temporary_directory.h"
 #include "tests/support/wave_builder.h"
+#include "tools/encoders/encoded_file.h"
 
 namespace {
 
@@ -14,7 +16,7 @@ class WaveFiles : public ::testing::Test {
   protected:
     HRESULT OpenBytes(const Bytes& bytes) {
         const std::string path = folder.File("sound.wav");
-        WriteBytes(path, bytes);
+        WriteBytesToFile(path, bytes);
         return wav.Open(path.c_str());
     }
 
@@ -28,7 +30,7 @@ class WaveFiles : public ::testing::Test {
         return all;
     }
 
-    TemporaryFolder folder;
+    TemporaryDirectory folder;
     WavFile wav;
 };
 

@@ -1,9 +1,5 @@
 #include "tests/support/wave_builder.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-
 void AppendU16(Bytes& bytes, uint16_t value) {
     bytes.push_back(static_cast<uint8_t>(value & 0xFF));
     bytes.push_back(static_cast<uint8_t>(value >> 8));
@@ -57,24 +53,4 @@ Bytes PcmWave(uint16_t channels, uint32_t samplesPerSecond, uint16_t bitsPerSamp
               const Bytes& samples) {
     return Riff("WAVE", {Chunk("fmt ", FormatBytes(1, channels, samplesPerSecond, bitsPerSample)),
                          Chunk("data", samples)});
-}
-
-TemporaryFolder::TemporaryFolder() {
-    std::error_code error;
-    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
-    std::string pattern =
-        ((error ? std::filesystem::path("/tmp") : base) / "kestrune-test-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path = pattern;
-}
-
-TemporaryFolder::~TemporaryFolder() {
-    std::error_code error;
-    if (!path.empty()) std::filesystem::remove_all(path, error);
-}
-
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return;
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
 }

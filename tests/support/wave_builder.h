@@ -25,21 +25,3 @@ Bytes FormatBytes(uint16_t tag, uint16_t channels, uint32_t samplesPerSecond,
 // A whole plain PCM wave file: "fmt " (16 bytes) and "data".
 Bytes PcmWave(uint16_t channels, uint32_t samplesPerSecond, uint16_t bitsPerSample,
               const Bytes& samples);
-
-// A fresh empty folder under the system's temporary folder, removed with
-// everything in it when the object goes.
-class TemporaryFolder {
-  public:
-    TemporaryFolder();
-    ~TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    const std::string& Path() const { return path; }
-    std::string File(const std::string& name) const { return path + "/" + name; }
-
-  private:
-    std::string path;
-};
-
-void WriteBytes(const std::string& path, const Bytes& bytes);
