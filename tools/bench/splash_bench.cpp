@@ -101,12 +101,13 @@ void Stop(pid_t child, int signal) {
     waitpid(child, &status, 0);
 }
 
-// A private X server on the first free display; its number, or -1.
+// A private X server on the first free display; its number, or -1. It never
+// resets, so the game is not turned away while the watcher's last look ends.
 int StartXServer(const std::string& xvfb, pid_t& server) {
     int ends[2];
     if (pipe(ends) != 0) return -1;
     server = Launch({xvfb, "-displayfd", std::to_string(ends[1]), "-screen", "0", "1024x768x24",
-                     "-nolisten", "tcp"},
+                     "-nolisten", "tcp", "-noreset"},
                     {});
     close(ends[1]);
     std::string number;

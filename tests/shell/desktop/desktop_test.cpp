@@ -128,8 +128,10 @@ class Desktop : public ::testing::Environment {
     void SetUp() override {
         int ends[2];
         ASSERT_EQ(pipe(ends), 0);
+        // Never reset (as the end-to-end scripts' servers): a client that
+        // connects while the last one has just left is otherwise turned away.
         server = Launch({"Xvfb", "-displayfd", std::to_string(ends[1]), "-screen", "0",
-                         "1024x768x24", "-nolisten", "tcp"});
+                         "1024x768x24", "-nolisten", "tcp", "-noreset"});
         close(ends[1]);
         std::string number;
         char character = 0;

@@ -23,21 +23,25 @@ require_tools() {  # require_tools TOOL...
 # The sound library takes SIGTERM for itself, so a game left running is
 # stopped for good.
 stop_session() {
-    [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    game_pid=""
-    xvfb_pid=""
+    if [ -n "$game_pid" ]; then
+        kill -KILL "$game_pid" 2>/dev/null || true
+        wait "$game_pid" 2>/dev/null || true
+        game_pid=""
+    fi
+    stop_x_server
 }
 trap stop_session EXIT
 
 # start_x_server LOG [XVFB_OPTION...]: a private X server on the first free
-# display number, exported as DISPLAY.
+# display number, exported as DISPLAY. It never resets: by default an X server
+# starts afresh whenever its last client leaves, and a game connecting in that
+# moment (while xdotool's last look has just ended, say) is turned away.
 start_x_server() {
     local log=$1
     shift
     rm -f "$out/display"
     exec 3>"$out/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp "$@" >"$log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset "$@" >"$log" 2>&1 &
     xvfb_pid=$!
     exec 3>&-
     for _ in $(seq 300); do
@@ -49,7 +53,11 @@ start_x_server() {
     export DISPLAY=:$(head -n1 "$out/display")
 }
 
+# Waits for the server to be gone: one still shutting down removes its socket
+# on the way out, and would take away that of the next server given the same
+# display number, whose clients then find no server there.
 stop_x_server() {
+    [ -n "$xvfb_pid" ] || return 0
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
     xvfb_pid=""
