@@ -89,6 +89,49 @@ bool Nearer(const RayHit& candidate, const RayHit& best) {
            (candidate.distance == best.distance && candidate.face < best.face);
 }
 
+// The nearest hit among the faces `forEachFace` hands to its callback: the
+// full scan and the grid differ only in which faces they offer.
+template <typename ForEachFace>
+bool NearestHit(const CpuMesh& mesh, const D3DVECTOR& origin, const D3DVECTOR& direction,
+                ForEachFace&& forEachFace, RayHit& nearest) {
+    if (!IsFinite(origin) || !IsFinite(direction)) return false;
+    const Vector from = ToVector(origin);
+    const Vector towards = ToVector(direction);
+    bool found = false;
+    RayHit best{};
+    forEachFace([&](uint32_t face) {
+        RayHit hit;
+        if (HitTriangle(mesh, face, from, towards, hit) && (!found || Nearer(hit, best))) {
+            best = hit;
+            found = true;
+        }
+    });
+    if (found) nearest = best;
+    return found;
+}
+
+// Every hit among the faces `forEachFace` hands over, in the order offered.
+template <typename ForEachFace>
+void EveryHit(const CpuMesh& mesh, const D3DVECTOR& origin, const D3DVECTOR& direction,
+              ForEachFace&& forEachFace, std::vector<RayHit>& hits) {
+    hits.clear();
+    if (!IsFinite(origin) || !IsFinite(direction)) return;
+    const Vector from = ToVector(origin);
+    const Vector towards = ToVector(direction);
+    forEachFace([&](uint32_t face) {
+        RayHit hit;
+        if (HitTriangle(mesh, face, from, towards, hit)) hits.push_back(hit);
+    });
+}
+
+// Offers every face of the mesh in order.
+auto AllFaces(const CpuMesh& mesh) {
+    return [&mesh](auto&& visit) {
+        const uint32_t faceCount = mesh.TriangleCount();
+        for (uint32_t face = 0; face < faceCount; ++face) visit(face);
+    };
+}
+
 // Triangles whose widened bounds cover more cells than this are tested by
 // every ray instead of being listed in each cell: keeps the grid's size in
 // proportion to the mesh whatever its shape.
@@ -99,34 +142,12 @@ constexpr uint32_t maxCellsPerSide = 2048;
 
 bool IntersectBruteForce(const CpuMesh& mesh, const D3DVECTOR& origin, const D3DVECTOR& direction,
                          RayHit& nearest) {
-    if (!IsFinite(origin) || !IsFinite(direction)) return false;
-    const Vector from = ToVector(origin);
-    const Vector towards = ToVector(direction);
-    bool found = false;
-    RayHit best{};
-    const uint32_t faceCount = mesh.TriangleCount();
-    for (uint32_t face = 0; face < faceCount; ++face) {
-        RayHit hit;
-        if (HitTriangle(mesh, face, from, towards, hit) && (!found || Nearer(hit, best))) {
-            best = hit;
-            found = true;
-        }
-    }
-    if (found) nearest = best;
-    return found;
+    return NearestHit(mesh, origin, direction, AllFaces(mesh), nearest);
 }
 
 void IntersectAllBruteForce(const CpuMesh& mesh, const D3DVECTOR& origin,
                             const D3DVECTOR& direction, std::vector<RayHit>& hits) {
-    hits.clear();
-    if (!IsFinite(origin) || !IsFinite(direction)) return;
-    const Vector from = ToVector(origin);
-    const Vector towards = ToVector(direction);
-    const uint32_t faceCount = mesh.TriangleCount();
-    for (uint32_t face = 0; face < faceCount; ++face) {
-        RayHit hit;
-        if (HitTriangle(mesh, face, from, towards, hit)) hits.push_back(hit);
-    }
+    EveryHit(mesh, origin, direction, AllFaces(mesh), hits);
 }
 
 void TriangleGrid::Build(const CpuMesh& mesh) {
@@ -359,32 +380,14 @@ void TriangleGrid::VisitCandidates(const D3DVECTOR& origin, const D3DVECTOR& dir
 
 bool TriangleGrid::Intersect(const CpuMesh& mesh, const D3DVECTOR& origin,
                              const D3DVECTOR& direction, RayHit& nearest) const {
-    if (!IsFinite(origin) || !IsFinite(direction)) return false;
-    const Vector from = ToVector(origin);
-    const Vector towards = ToVector(direction);
-    bool found = false;
-    RayHit best{};
-    VisitCandidates(origin, direction, [&](uint32_t face) {
-        RayHit hit;
-        if (HitTriangle(mesh, face, from, towards, hit) && (!found || Nearer(hit, best))) {
-            best = hit;
-            found = true;
-        }
-    });
-    if (found) nearest = best;
-    return found;
+    const auto candidates = [&](auto&& visit) { VisitCandidates(origin, direction, visit); };
+    return NearestHit(mesh, origin, direction, candidates, nearest);
 }
 
 void TriangleGrid::IntersectAll(const CpuMesh& mesh, const D3DVECTOR& origin,
                                 const D3DVECTOR& direction, std::vector<RayHit>& hits) const {
-    hits.clear();
-    if (!IsFinite(origin) || !IsFinite(direction)) return;
-    const Vector from = ToVector(origin);
-    const Vector towards = ToVector(direction);
-    VisitCandidates(origin, direction, [&](uint32_t face) {
-        RayHit hit;
-        if (HitTriangle(mesh, face, from, towards, hit)) hits.push_back(hit);
-    });
+    const auto candidates = [&](auto&& visit) { VisitCandidates(origin, direction, visit); };
+    EveryHit(mesh, origin, direction, candidates, hits);
     std::sort(hits.begin(), hits.end(),
               [](const RayHit& a, const RayHit& b) { return a.face < b.face; });
     hits.erase(std::unique(hits.begin(), hits.end(),
