@@ -24,11 +24,17 @@ std::string FolderOf(std::string path) {
 std::string MediaPath(const char* name) {
     const std::string programFolder = FolderOf(GetModuleFileNameA());
     std::string media = programFolder + "/media";
-    // Installed, the program is P/bin/kestrune and its data P/share/kestrune.
-    // The folder beside the program wins, so a build tree always plays its
-    // own media.
+    // Installed, the program is P/bin/kestrune with its data in
+    // P/share/kestrune, or, in Debian's layout for games, P/games/kestrune
+    // with its data in P/share/games/kestrune. The folder beside the program
+    // wins, so a build tree always plays its own media.
     if (!IsFolder(media)) {
-        const std::string installed = FolderOf(programFolder) + "/share/kestrune/media";
+        const std::string prefix = FolderOf(programFolder);
+        const bool gamesLayout =
+            programFolder.size() > prefix.size() &&
+            programFolder.compare(prefix.size(), std::string::npos, "/games") == 0;
+        const std::string installed =
+            prefix + (gamesLayout ? "/share/games/kestrune/media" : "/share/kestrune/media");
         if (IsFolder(installed)) media = installed;
     }
     return media + "/" + (name ? name : "");

@@ -42,3 +42,16 @@ TEST(MediaPath, AnInstalledProgramFindsItsSharedMediaAndABuildTreeItsOwn) {
     EXPECT_EQ(MediaPath("track.x"), prefix.File("bin/media/track.x"));
     SetModuleFileNameForTesting("");
 }
+
+TEST(MediaPath, AProgramInGamesFindsItsMediaWhereDebiansGamesKeepTheirData) {
+    // P/games/kestrune with its data in P/share/games/kestrune/media, as the
+    // Debian package lays them out; P/share/kestrune is no place of its.
+    TemporaryDirectory prefix;
+    std::filesystem::create_directories(prefix.File("games"));
+    std::filesystem::create_directories(prefix.File("share/kestrune/media"));
+    SetModuleFileNameForTesting(prefix.File("games/kestrune"));
+    EXPECT_EQ(MediaPath("track.x"), prefix.File("games/media/track.x"));
+    std::filesystem::create_directories(prefix.File("share/games/kestrune/media"));
+    EXPECT_EQ(MediaPath("track.x"), prefix.File("share/games/kestrune/media/track.x"));
+    SetModuleFileNameForTesting("");
+}

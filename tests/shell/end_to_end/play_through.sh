@@ -11,9 +11,14 @@ game=$(realpath "$1")
 probe=$(realpath "$2")
 out=$3
 # The media folder as the game finds it: beside it in the build tree, under
-# share/ when installed.
+# share/ when installed (share/games/ for a program in games/).
 media=$(dirname "$game")/media
-[ -d "$media" ] || media=$(dirname "$game")/../share/kestrune/media
+if [ ! -d "$media" ]; then
+    case $(dirname "$game") in
+        */games) media=$(dirname "$game")/../share/games/kestrune/media ;;
+        *) media=$(dirname "$game")/../share/kestrune/media ;;
+    esac
+fi
 # The player's options go into a configuration folder of the test's own.
 export XDG_CONFIG_HOME=$out/config
 options=$XDG_CONFIG_HOME/kestrune/options.kvz
