@@ -5,11 +5,13 @@
 
 #include "core/options.h"
 #include "platform/fltk_window.h"
+#include "shell/command_line.h"
 #include "shell/main_loop.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
 
-int main() {
+int main(int argc, char** argv) {
+    if (ReadCommandLine(argc, argv, stdout, stderr) == CommandLineOutcome::Exit) return 0;
     HINSTANCE instance = &gameResources;
     SetMediaFileNames();
     LoadOptions();
