@@ -26,6 +26,10 @@ packages=(
   libfltk1.3-dev xdg-utils
   # the desktop entry and the AppStream metainfo, checked by the install tests
   desktop-file-utils appstream
+  # the commit's time that dates the package, and the reproducibility check
+  git
+  # the Debian package as a packager checks it
+  lintian
 )
 
 for extra in "$@"; do

@@ -22,5 +22,6 @@ case "${1:-}" in
 esac
 tools/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_WERROR=OFF
-cmake --build build -j"$(nproc)" --target kestrune media
+# What `cmake --install build` lays out comes along: icons and release notes.
+cmake --build build -j"$(nproc)" --target kestrune media icons release_notes
 exec build/kestrune
