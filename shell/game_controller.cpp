@@ -7,6 +7,7 @@
 #include "platform/window.h"
 #include "platform/xinput.h"
 #include "race/game_state.h"
+#include "race/steering_input.h"
 #include "render/device.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
@@ -26,7 +27,8 @@ struct Steering {
 bool connected = false;
 // Whether a game (a device) was running at the last read.
 bool gameRunning = false;
-// What it last put into mouseX and mouseY; the mouse may have moved since.
+// What the stick and triggers read when it last steered, to tell a move of
+// them from a stick held still.
 std::optional<Steering> steeringWritten;
 // The buttons that stand for Escape and are down now: XINPUT_GAMEPAD_B and
 // XINPUT_GAMEPAD_BACK.
@@ -54,8 +56,7 @@ Steering SteeringOf(const XINPUT_GAMEPAD& pad) {
 }
 
 void WriteSteering(const Steering& steering) {
-    mouseX = steering.x;
-    mouseY = steering.y;
+    Steer(SteeringHand::Pad, steering.x, steering.y);
     steeringWritten = steering;
 }
 
@@ -83,7 +84,13 @@ bool Press(const XINPUT_KEYSTROKE& keystroke) {
             return true;
         case VK_PAD_START:
             if (!down) return false;
-            PostMessageA(mainWindow, WM_COMMAND, IDM_START, 0);
+            // In a race it is the pause key; elsewhere File > Start.
+            if (device != nullptr) {
+                PostMessageA(mainWindow, WM_KEYDOWN, VK_PAUSE, 0);
+                PostMessageA(mainWindow, WM_KEYUP, VK_PAUSE, 0);
+            } else {
+                PostMessageA(mainWindow, WM_COMMAND, IDM_START, 0);
+            }
             return true;
         case VK_PAD_B:
             return HoldEscape(XINPUT_GAMEPAD_B, down);
@@ -94,13 +101,11 @@ bool Press(const XINPUT_KEYSTROKE& keystroke) {
     }
 }
 
-// A stick that is gone reads as one let go, unless the mouse has steered
+// A stick that is gone reads as one let go, unless another hand has steered
 // since; a held Escape is let go.
 bool Drop() {
     connected = false;
-    const bool mouseUntouched =
-        steeringWritten && mouseX == steeringWritten->x && mouseY == steeringWritten->y;
-    if (device != nullptr && mouseUntouched) WriteSteering(Steering{0.0f, 0.0f});
+    if (device != nullptr && steeringHand == SteeringHand::Pad) WriteSteering(Steering{0.0f, 0.0f});
     steeringWritten.reset();
     bool posted = false;
     if (escapeButtonsDown & XINPUT_GAMEPAD_B) posted |= HoldEscape(XINPUT_GAMEPAD_B, false);

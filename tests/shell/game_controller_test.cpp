@@ -127,6 +127,14 @@ TEST_F(ControllerPlay, ButtonsStartAndLeaveARaceOncePerPress) {
     Tap(SDL_CONTROLLER_BUTTON_A);
     ASSERT_EQ(phase, Racing);
 
+    // In a race Start pauses it and goes on.
+    Tap(SDL_CONTROLLER_BUTTON_START);
+    EXPECT_TRUE(racePaused);
+    EXPECT_EQ(phase, Waiting);
+    Tap(SDL_CONTROLLER_BUTTON_START);
+    EXPECT_FALSE(racePaused);
+    ASSERT_EQ(phase, Racing);
+
     // B is Escape.
     pad->SetButton(SDL_CONTROLLER_BUTTON_B, true);
     LoopOnce();
