@@ -17,6 +17,9 @@ constexpr uint8_t escapeKey = 0x1B;
 constexpr uint8_t carKey = 0x43;         // C
 constexpr uint8_t pauseKey = 0x50;       // P
 constexpr uint8_t pauseBreakKey = 0x13;  // the Pause key
+// The click's keys, so that the keys alone can play a race.
+constexpr uint8_t spaceKey = 0x20;
+constexpr uint8_t enterKey = 0x0D;
 // A stall (a suspended machine, a stopped process) is no race time: no frame
 // moves the car further than an eighth of a second would, the slowest
 // picture still worth steering by. Exact in binary, so a frame of a tenth of
@@ -224,6 +227,10 @@ void PressKey(uint8_t key) {
     }
     if (key == pauseKey || key == pauseBreakKey) {
         if (!repeat) TogglePause();
+        return;
+    }
+    if (key == spaceKey || key == enterKey) {
+        if (!repeat) StartRaceClock();
         return;
     }
     PressSteeringKey(key);

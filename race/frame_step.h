@@ -30,7 +30,8 @@ void StartRaceClock();
 
 // A key goes down or up (virtual-key code). Every source of keys comes here:
 // Escape leaves a race at once, in whatever phase it is; P and the Pause key
-// pause a running race and let it go on; the arrows and W A S D steer.
+// pause a running race and let it go on; Space and Enter are the click; the
+// arrows and W A S D steer.
 void PressKey(uint8_t key);
 void ReleaseKey(uint8_t key);
 

@@ -533,6 +533,17 @@ TEST_F(KeySteering, ATapSteersALittleAndAHeldKeySteersFully) {
     EXPECT_FLOAT_EQ(mouseY, 0.0f);
 }
 
+TEST_F(KeySteering, SpaceAndEnterAreTheClick) {
+    StepFrame();
+    PressKey(0x20);
+    EXPECT_EQ(phase, Racing);
+    PressKey(0x50);  // paused
+    PressKey(0x20);  // held: the repeat goes on with nothing
+    EXPECT_EQ(phase, Waiting);
+    PressKey(0x0D);
+    EXPECT_EQ(phase, Racing);
+}
+
 TEST_F(KeySteering, WhicheverHandMovedLastSteers) {
     StartRacing();
     PressKey(0x26);  // Up
