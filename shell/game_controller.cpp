@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "platform/clock.h"
 #include "platform/window.h"
 #include "platform/xinput.h"
 #include "race/game_state.h"
@@ -30,6 +31,15 @@ bool gameRunning = false;
 // What the stick and triggers read when it last steered, to tell a move of
 // them from a stick held still.
 std::optional<Steering> steeringWritten;
+// How long a hit and a wreck shake the pad, and how hard (of 65535).
+constexpr DWORD hitRumbleMilliseconds = 200;
+constexpr DWORD wreckRumbleMilliseconds = 700;
+constexpr WORD hitRumbleStrength = 40000;
+constexpr WORD wreckRumbleStrength = 65535;
+// The hits of the race as last seen, and when a rumble under way ends (0: none).
+int32_t hitsSeen = 0;
+DWORD rumbleEnds = 0;
+
 // The buttons that stand for Escape and are down now: XINPUT_GAMEPAD_B and
 // XINPUT_GAMEPAD_BACK.
 WORD escapeButtonsDown = 0;
@@ -113,6 +123,29 @@ bool Drop() {
     return posted;
 }
 
+void SetRumble(WORD strength) {
+    XINPUT_VIBRATION vibration{strength, strength};
+    XInputSetState(0, &vibration);
+}
+
+// A hit shakes the pad briefly, the wreck longer; a new race (its damage
+// back to 0) shakes nothing, and a paused or left race stops a rumble at once.
+void FeelHits() {
+    const int32_t hits = device != nullptr ? damageLevel : 0;
+    const DWORD now = timeGetTime();
+    if (hits > hitsSeen) {
+        const bool wreck = hits >= 4;
+        SetRumble(wreck ? wreckRumbleStrength : hitRumbleStrength);
+        rumbleEnds = now + (wreck ? wreckRumbleMilliseconds : hitRumbleMilliseconds);
+        if (rumbleEnds == 0) rumbleEnds = 1;
+    } else if (rumbleEnds != 0 &&
+               (static_cast<int32_t>(now - rumbleEnds) >= 0 || racePaused || device == nullptr)) {
+        SetRumble(0);
+        rumbleEnds = 0;
+    }
+    hitsSeen = hits;
+}
+
 }  // namespace
 
 bool ReadGameController() {
@@ -121,6 +154,7 @@ bool ReadGameController() {
     XINPUT_STATE state;
     if (XInputGetState(0, &state) != ERROR_SUCCESS) return connected ? Drop() : false;
     const Steering steering = SteeringOf(state.Gamepad);
+    FeelHits();
     if (!connected) {
         connected = true;
         // Plugged in during a race it waits for its stick to move, as the

@@ -189,6 +189,28 @@ TEST_F(ControllerPlay, UnpluggingMidRaceChangesNothingElse) {
     EXPECT_EQ(mouseY, 1.0f);
 }
 
+TEST_F(ControllerPlay, AHitRumblesBrieflyAndTheWreckLonger) {
+    StartRacing();
+    EXPECT_EQ(pad->highRumble, 0);
+    damageLevel = 1;  // as the collision test counts a hit
+    LoopOnce();
+    EXPECT_GT(pad->lowRumble, 0);
+    EXPECT_GT(pad->highRumble, 0);
+    LetTimePass(250);
+    LoopOnce();
+    EXPECT_EQ(pad->highRumble, 0);
+    damageLevel = 4;
+    LoopOnce();
+    const Uint16 wreck = pad->highRumble;
+    LetTimePass(250);
+    LoopOnce();
+    EXPECT_EQ(pad->highRumble, wreck);
+    EXPECT_GT(wreck, 0);
+    LetTimePass(500);
+    LoopOnce();
+    EXPECT_EQ(pad->highRumble, 0);
+}
+
 TEST_F(ControllerPlay, IsReadOnlyWhileTheProgramHasTheFocus) {
     SetProgramActive(false);
     Tap(SDL_CONTROLLER_BUTTON_START);

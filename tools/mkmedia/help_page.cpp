@@ -95,7 +95,8 @@ File &gt; Start.</td></tr>
 <tr><td>B (the right face button) or Back</td><td><kbd>Esc</kbd>: leaves the race.</td></tr>
 </table>
 <p>The controller is only listened to while the game's window is in front, windowed or full
-screen.</p>
+screen. Where it has motors, it shakes briefly at every hit and longer when the car is
+wrecked.</p>
 
 <h2>The rules</h2>
 <ul>
