@@ -517,6 +517,12 @@ HRESULT DirectSoundCreate8(const GUID* device, IDirectSound8** directSound, void
     return *directSound ? DS_OK : DSERR_OUTOFMEMORY;
 }
 
+void SetSoundApplicationName(const char* name) {
+    if (name == nullptr || name[0] == '\0') return;
+    SDL_SetHint(SDL_HINT_APP_NAME, name);
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, name);
+}
+
 HRESULT DirectSoundMixForTesting(IDirectSound8* directSound, BYTE* output, DWORD frames) {
     DirectSound* ours = dynamic_cast<DirectSound*>(directSound);
     if (!ours || (!output && frames > 0)) return E_INVALIDARG;

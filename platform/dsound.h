@@ -139,6 +139,11 @@ class IDirectSound8 {
 // `outer` null. Fails with DSERR_NODRIVER when SDL finds no usable audio device.
 HRESULT DirectSoundCreate8(const GUID* device, IDirectSound8** directSound, void* outer);
 
+// The name the desktop's volume mixer lists the program's sound under (SDL's
+// application-name hints), given before the first device is made. A name the
+// player gives in SDL's environment variables is kept.
+void SetSoundApplicationName(const char* name);
+
 // Ours: takes the mixing away from the audio thread for good and mixes
 // `frames` frames of the primary format into `output` here and now, so tests
 // hear exactly what the device would. Fails for anything but our own device.

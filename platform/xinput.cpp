@@ -74,6 +74,16 @@ class Controllers {
 
     bool Connected() const { return controller != nullptr; }
 
+    // XInput's motors run until told otherwise; SDL's rumble wants a length,
+    // so it is given one longer than any the game asks for, and a pad left
+    // rumbling by a program that stopped falls still on its own.
+    void Rumble(WORD low, WORD high) {
+        constexpr Uint32 longestRumbleMilliseconds = 5000;
+        // A pad without motors says so; that is no failure of the call.
+        SDL_GameControllerRumble(controller, low, high,
+                                 low == 0 && high == 0 ? 0 : longestRumbleMilliseconds);
+    }
+
     XINPUT_STATE State() {
         XINPUT_GAMEPAD pad{};
         auto axis = [this](SDL_GameControllerAxis which) {
@@ -204,5 +214,14 @@ DWORD XInputGetKeystroke(DWORD userIndex, DWORD, XINPUT_KEYSTROKE* keystroke) {
     if (pads.keystrokes.empty()) return ERROR_EMPTY;
     *keystroke = pads.keystrokes.front();
     pads.keystrokes.pop_front();
+    return ERROR_SUCCESS;
+}
+
+DWORD XInputSetState(DWORD userIndex, XINPUT_VIBRATION* vibration) {
+    if (vibration == nullptr || userIndex >= XUSER_MAX_COUNT) return ERROR_BAD_ARGUMENTS;
+    if (userIndex != 0) return ERROR_DEVICE_NOT_CONNECTED;
+    Controllers& pads = Pads();
+    if (!pads.Connected()) return ERROR_DEVICE_NOT_CONNECTED;
+    pads.Rumble(vibration->wLeftMotorSpeed, vibration->wRightMotorSpeed);
     return ERROR_SUCCESS;
 }

@@ -71,5 +71,17 @@ DWORD XInputGetState(DWORD userIndex, XINPUT_STATE* state);
 // controller that is removed go with it.
 DWORD XInputGetKeystroke(DWORD userIndex, DWORD reserved, XINPUT_KEYSTROKE* keystroke);
 
+// The speeds of the two motors: the left the heavy, slow one, the right the
+// light, quick one; 0 stops each.
+struct XINPUT_VIBRATION {
+    WORD wLeftMotorSpeed;
+    WORD wRightMotorSpeed;
+};
+
+// Runs the controller's motors at these speeds until the next call:
+// ERROR_SUCCESS (also for a pad without motors, which stays still), or
+// ERROR_DEVICE_NOT_CONNECTED.
+DWORD XInputSetState(DWORD userIndex, XINPUT_VIBRATION* vibration);
+
 // Ours: how often SDL is asked about a new controller while none is there.
 constexpr DWORD controllerArrivalCheckMilliseconds = 500;

@@ -5,14 +5,26 @@
 
 #include "core/options.h"
 #include "platform/clock.h"
+#include "platform/window.h"
 #include "race/game_state.h"
 #include "race/lap_rule.h"
 #include "race/race_links.h"
+#include "race/steering_input.h"
 
 namespace {
 
 constexpr uint8_t escapeKey = 0x1B;
-constexpr uint8_t carKey = 0x43;  // C
+constexpr uint8_t carKey = 0x43;         // C
+constexpr uint8_t pauseKey = 0x50;       // P
+constexpr uint8_t pauseBreakKey = 0x13;  // the Pause key
+// The click's keys, so that the keys alone can play a race.
+constexpr uint8_t spaceKey = 0x20;
+constexpr uint8_t enterKey = 0x0D;
+// A stall (a suspended machine, a stopped process) is no race time: no frame
+// moves the car further than an eighth of a second would, the slowest
+// picture still worth steering by. Exact in binary, so a frame of a tenth of
+// a second (just over it, once rounded) still counts whole.
+constexpr float longestFrame = 0.125f;
 constexpr float noBestTime = 1000000.0f;
 
 // The race clock is single precision on purpose: readings are rounded to floats
@@ -34,10 +46,12 @@ void RunRacingFrame() {
         return;
     }
     lastTickTime = now;
+    if (frameTime > longestFrame) frameTime = longestFrame;
     raceTime += frameTime;
     // Written before the car moves, so the frame of the fifth lap shows lap 4.
     std::snprintf(scoreText, sizeof scoreText, "Lap:%d Time:%.2f\n", lapCount,
                   static_cast<double>(raceTime));
+    RampKeySteering(frameTime);
     raceLinks.driveCar();
     raceLinks.renderFrame();
     // After drawing: a hit shows first in the next frame, and a wreck in the
@@ -72,6 +86,21 @@ void EndWreckedRace() {
     raceLinks.stopEngine();
 }
 
+// Keys held when the focus went elsewhere are never seen going up; they are
+// let go instead of steering or acting when the player comes back.
+void LetGoOfEveryKey() {
+    std::memset(keyDown, 0, sizeof keyDown);
+    std::memset(keyPressed, 0, sizeof keyPressed);
+}
+
+void TogglePause() {
+    if (racePaused) {
+        ResumeRace();
+    } else {
+        PauseRace();
+    }
+}
+
 }  // namespace
 
 double ClockSeconds() {
@@ -79,14 +108,22 @@ double ClockSeconds() {
 }
 
 void StepFrame() {
+    // A race that runs on unseen, steered by the last values, is lost: the
+    // same test that mutes the sound pauses it.
+    if (!ProgramIsActive()) {
+        LetGoOfEveryKey();
+        PauseRace();
+    }
     switch (phase) {
         case NewRace:
+            racePaused = false;
             raceLinks.resetRace();
             StartLaps();
             phase = Waiting;
             break;
         case Waiting:
-            raceLinks.updateWaitingScene();
+            // Paused, nothing moves: not even the robots turning in place.
+            if (!racePaused) raceLinks.updateWaitingScene();
             raceLinks.renderFrame();
             break;
         case Racing:
@@ -124,9 +161,14 @@ void SetPaused(bool paused) {
     lastTickTime = ClockReading();
     if (!raceLinks.deviceExists()) {
         phaseBeforePause = notPaused;
+        racePaused = false;
         phase = NewRace;
         return;
     }
+    // A race the player paused, or that paused itself while the player was
+    // elsewhere, goes on only when the player says so: a restored window may
+    // have a cursor parked anywhere under it.
+    if (racePaused) return;
     // Back to what the game was doing: a race waiting for its click still
     // waits (the menu it was started from is no click, and the cursor is on
     // the menu bar), a running race runs on with its clock restarted.
@@ -134,8 +176,31 @@ void SetPaused(bool paused) {
     phaseBeforePause = notPaused;
 }
 
+void PauseRace() {
+    if (racePaused || !raceLinks.deviceExists()) return;
+    const int32_t running = phaseBeforePause == notPaused ? phase : phaseBeforePause;
+    if (running != Racing) return;
+    phaseBeforePause = Racing;
+    phase = Waiting;
+    racePaused = true;
+    raceLinks.silenceRace();
+}
+
+void ResumeRace() {
+    if (!racePaused) return;
+    racePaused = false;
+    phaseBeforePause = notPaused;
+    lastTickTime = ClockReading();
+    phase = Racing;
+    raceLinks.startEngine();
+}
+
 void StartRaceClock() {
     if (phase != Waiting) return;
+    if (racePaused) {
+        ResumeRace();
+        return;
+    }
     const bool suspended = phaseBeforePause != notPaused;
     // A click while suspended only goes on with a race that was running or
     // waiting; a race being set up or ended is left to the resume.
@@ -150,6 +215,8 @@ void StartRaceClock() {
 }
 
 void PressKey(uint8_t key) {
+    // A key held down repeats its press; the pause must not flicker with it.
+    const bool repeat = keyDown[key] != 0;
     keyDown[key] = 1;
     if (!raceLinks.deviceExists()) return;  // no race to act in
     if (key == escapeKey) {
@@ -158,6 +225,15 @@ void PressKey(uint8_t key) {
         LeaveRaceByEscape();
         return;
     }
+    if (key == pauseKey || key == pauseBreakKey) {
+        if (!repeat) TogglePause();
+        return;
+    }
+    if (key == spaceKey || key == enterKey) {
+        if (!repeat) StartRaceClock();
+        return;
+    }
+    PressSteeringKey(key);
     keyPressed[key] = 1;
 }
 
@@ -167,6 +243,7 @@ void ReleaseKey(uint8_t key) {
 
 void LeaveRaceByEscape() {
     phaseBeforePause = notPaused;
+    racePaused = false;
     raceLinks.leaveRace();
 }
 

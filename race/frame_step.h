@@ -17,11 +17,21 @@ void UpdateScoreText();
 // spent suspended never counts.
 void SetPaused(bool paused);
 
-// The player's click: a race waiting for it starts its clock now.
+// The player's pause: a running race (or one suspended while running) stands
+// silent, its clock stopped, until ResumeRace; anything else is left alone.
+void PauseRace();
+
+// A paused race goes on, its clock restarted and its engine running again.
+void ResumeRace();
+
+// The player's click: a race waiting for it starts its clock now, and a
+// paused race goes on.
 void StartRaceClock();
 
 // A key goes down or up (virtual-key code). Every source of keys comes here:
-// Escape leaves a race at once, in whatever phase it is.
+// Escape leaves a race at once, in whatever phase it is; P and the Pause key
+// pause a running race and let it go on; Space and Enter are the click; the
+// arrows and W A S D steer.
 void PressKey(uint8_t key);
 void ReleaseKey(uint8_t key);
 

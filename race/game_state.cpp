@@ -19,6 +19,8 @@ uint8_t keyPressed[256] = {};
 float viewWidth = 640.0f;
 float viewHeight = 480.0f;
 int32_t phaseBeforePause = notPaused;
+bool racePaused = false;
+const char pausedText[textSize] = "Paused: press P, Start or click to go on";
 
 const char raceMessages[raceMessageCount][textSize] = {
     "Welcome to Kestrune! Use mouse to drive.",

@@ -40,6 +40,14 @@ extern float viewHeight;
 constexpr int32_t notPaused = -1;
 extern int32_t phaseBeforePause;
 
+// The player's pause: P, the Pause key, a controller's Start, the focus going
+// to another program or the window minimised. The race stands suspended (with
+// phaseBeforePause Racing) until the player goes on; a resume of the window
+// alone does not end it.
+extern bool racePaused;
+// What the picture says while the race is paused.
+extern const char pausedText[textSize];
+
 extern const char raceMessages[raceMessageCount][textSize];
 extern char scoreText[textSize];
 extern char messageText[textSize];

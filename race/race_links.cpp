@@ -9,7 +9,8 @@ bool NoDevice() {
 void NoCue(RaceCue) {}
 
 constexpr RaceLinks unconnected = {
-    Nothing, Nothing, Nothing, Nothing, Nothing, Nothing, NoDevice, NoCue, Nothing, Nothing,
+    Nothing,  Nothing, Nothing, Nothing, Nothing, Nothing,
+    NoDevice, NoCue,   Nothing, Nothing, Nothing, Nothing,
 };
 
 }  // namespace

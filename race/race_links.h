@@ -30,6 +30,10 @@ struct RaceLinks {
     void (*stopEngine)();
     // Changes the car object's state for the C key.
     void (*toggleCar)();
+    // Silences a paused race: the engine and every cue stop where they stand.
+    void (*silenceRace)();
+    // Starts the engine loop again when a paused race goes on.
+    void (*startEngine)();
 };
 
 // Every entry is always callable: until connected, each does nothing (and no

@@ -27,6 +27,11 @@ void DrawHud() {
     hudFont->DrawTextA(nullptr, messageText, -1, &messageLine, DT_CENTER, hudColour);
     RECT scoreLine = {0, height - 80, width, height};
     hudFont->DrawTextA(nullptr, scoreText, -1, &scoreLine, DT_SINGLELINE, hudColour);
+    // In the middle, between the two lines, so that it hides neither.
+    if (racePaused) {
+        RECT pausedLine = {0, height / 2 - 20, width, height / 2 + 20};
+        hudFont->DrawTextA(nullptr, pausedText, -1, &pausedLine, DT_CENTER, hudColour);
+    }
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <optional>
 
+#include "platform/clock.h"
 #include "platform/window.h"
 #include "platform/xinput.h"
 #include "race/game_state.h"
+#include "race/steering_input.h"
 #include "render/device.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
@@ -26,8 +28,18 @@ struct Steering {
 bool connected = false;
 // Whether a game (a device) was running at the last read.
 bool gameRunning = false;
-// What it last put into mouseX and mouseY; the mouse may have moved since.
+// What the stick and triggers read when it last steered, to tell a move of
+// them from a stick held still.
 std::optional<Steering> steeringWritten;
+// How long a hit and a wreck shake the pad, and how hard (of 65535).
+constexpr DWORD hitRumbleMilliseconds = 200;
+constexpr DWORD wreckRumbleMilliseconds = 700;
+constexpr WORD hitRumbleStrength = 40000;
+constexpr WORD wreckRumbleStrength = 65535;
+// The hits of the race as last seen, and when a rumble under way ends (0: none).
+int32_t hitsSeen = 0;
+DWORD rumbleEnds = 0;
+
 // The buttons that stand for Escape and are down now: XINPUT_GAMEPAD_B and
 // XINPUT_GAMEPAD_BACK.
 WORD escapeButtonsDown = 0;
@@ -54,8 +66,7 @@ Steering SteeringOf(const XINPUT_GAMEPAD& pad) {
 }
 
 void WriteSteering(const Steering& steering) {
-    mouseX = steering.x;
-    mouseY = steering.y;
+    Steer(SteeringHand::Pad, steering.x, steering.y);
     steeringWritten = steering;
 }
 
@@ -83,7 +94,13 @@ bool Press(const XINPUT_KEYSTROKE& keystroke) {
             return true;
         case VK_PAD_START:
             if (!down) return false;
-            PostMessageA(mainWindow, WM_COMMAND, IDM_START, 0);
+            // In a race it is the pause key; elsewhere File > Start.
+            if (device != nullptr) {
+                PostMessageA(mainWindow, WM_KEYDOWN, VK_PAUSE, 0);
+                PostMessageA(mainWindow, WM_KEYUP, VK_PAUSE, 0);
+            } else {
+                PostMessageA(mainWindow, WM_COMMAND, IDM_START, 0);
+            }
             return true;
         case VK_PAD_B:
             return HoldEscape(XINPUT_GAMEPAD_B, down);
@@ -94,18 +111,39 @@ bool Press(const XINPUT_KEYSTROKE& keystroke) {
     }
 }
 
-// A stick that is gone reads as one let go, unless the mouse has steered
+// A stick that is gone reads as one let go, unless another hand has steered
 // since; a held Escape is let go.
 bool Drop() {
     connected = false;
-    const bool mouseUntouched =
-        steeringWritten && mouseX == steeringWritten->x && mouseY == steeringWritten->y;
-    if (device != nullptr && mouseUntouched) WriteSteering(Steering{0.0f, 0.0f});
+    if (device != nullptr && steeringHand == SteeringHand::Pad) WriteSteering(Steering{0.0f, 0.0f});
     steeringWritten.reset();
     bool posted = false;
     if (escapeButtonsDown & XINPUT_GAMEPAD_B) posted |= HoldEscape(XINPUT_GAMEPAD_B, false);
     if (escapeButtonsDown & XINPUT_GAMEPAD_BACK) posted |= HoldEscape(XINPUT_GAMEPAD_BACK, false);
     return posted;
+}
+
+void SetRumble(WORD strength) {
+    XINPUT_VIBRATION vibration{strength, strength};
+    XInputSetState(0, &vibration);
+}
+
+// A hit shakes the pad briefly, the wreck longer; a new race (its damage
+// back to 0) shakes nothing, and a paused or left race stops a rumble at once.
+void FeelHits() {
+    const int32_t hits = device != nullptr ? damageLevel : 0;
+    const DWORD now = timeGetTime();
+    if (hits > hitsSeen) {
+        const bool wreck = hits >= 4;
+        SetRumble(wreck ? wreckRumbleStrength : hitRumbleStrength);
+        rumbleEnds = now + (wreck ? wreckRumbleMilliseconds : hitRumbleMilliseconds);
+        if (rumbleEnds == 0) rumbleEnds = 1;
+    } else if (rumbleEnds != 0 &&
+               (static_cast<int32_t>(now - rumbleEnds) >= 0 || racePaused || device == nullptr)) {
+        SetRumble(0);
+        rumbleEnds = 0;
+    }
+    hitsSeen = hits;
 }
 
 }  // namespace
@@ -116,6 +154,7 @@ bool ReadGameController() {
     XINPUT_STATE state;
     if (XInputGetState(0, &state) != ERROR_SUCCESS) return connected ? Drop() : false;
     const Steering steering = SteeringOf(state.Gamepad);
+    FeelHits();
     if (!connected) {
         connected = true;
         // Plugged in during a race it waits for its stick to move, as the

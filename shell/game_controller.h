@@ -8,13 +8,13 @@
 // - Stick: x right and y up, -1 to +1 beyond a small dead zone, so a stick at
 //   rest stands still and one pushed to its end steers as the cursor at the
 //   picture's edge. The right trigger adds forward, the left backward. The
-//   stick is written whenever it has moved since the mouse last did, and at
-//   the start of every game (the mouse values are still the splash's pixels
-//   then); a controller that goes stands still unless the mouse has taken
-//   over.
+//   stick takes the steering whenever it moves, and at the start of every
+//   game (the mouse values are still the splash's pixels then); a controller
+//   that goes stands still unless another hand has taken over.
 // - A: the click (starts the race clock; on the splash it starts the game
-//   wherever the cursor is). Start: File > Start. B or Back: Escape, held
-//   while the button is held. Each press acts once.
+//   wherever the cursor is). Start: the pause key during a game, File > Start
+//   elsewhere. B or Back: Escape, held while the button is held. Each press
+//   acts once.
 #include "platform/windows_types.h"
 
 // Reads the controller; true when a press became a message.

@@ -38,4 +38,6 @@ void ConnectGame() {
     raceLinks.playCue = PlayRaceCue;
     raceLinks.stopEngine = StopEngineSound;
     raceLinks.toggleCar = ToggleCarState;
+    raceLinks.silenceRace = StopRaceSounds;
+    raceLinks.startEngine = StartEngineSound;
 }

@@ -5,6 +5,7 @@
 #include "core/media_path.h"
 #include "core/options.h"
 #include "drive/track_map.h"
+#include "platform/dsound.h"
 #include "platform/gdi_bitmap.h"
 #include "race/frame_step.h"
 #include "race/game_state.h"
@@ -69,6 +70,8 @@ bool InitInstance(HINSTANCE instance, int showCommand) {
                            splashBitmap.Rgba().data());
     }
 
+    // Listed by the desktop's volume mixer under the game's name, not SDL's.
+    SetSoundApplicationName(windowTitle);
     soundDevice = CreateSoundDevice(mainWindow);
     LoadGameSounds();
 

@@ -6,6 +6,7 @@
 #include "platform/shell_open.h"
 #include "race/frame_step.h"
 #include "race/game_state.h"
+#include "race/steering_input.h"
 #include "render/device.h"
 #include "render/mesh_object.h"
 #include "shell/dialogs.h"
@@ -70,6 +71,15 @@ void MappingSize(double& width, double& height) {
     if (client.bottom - client.top > 0) height = client.bottom - client.top;
 }
 
+// During a drag the toolkit goes on reporting the cursor beyond the drawing
+// area; there it counts as at the picture's edge, so it can never ask for more
+// than the picture itself can.
+float ClampToPicture(double position) {
+    if (position < -1.0) return -1.0f;
+    if (position > 1.0) return 1.0f;
+    return static_cast<float>(position);
+}
+
 // The cursor is read again rather than taken from the message, so the values
 // are those of the moment the message is handled.
 void TrackMouse() {
@@ -81,12 +91,20 @@ void TrackMouse() {
         double width = 0.0;
         double height = 0.0;
         MappingSize(width, height);
-        mouseX = static_cast<float>(2 * cursor.x / width - 1.0);
-        mouseY = static_cast<float>(-(2 * cursor.y / height - 1.0));
+        const double x = 2 * cursor.x / width - 1.0;
+        const double y = -(2 * cursor.y / height - 1.0);
+        Steer(SteeringHand::Mouse, ClampToPicture(x), ClampToPicture(y));
     } else {
         mouseX = static_cast<float>(cursor.x);
         mouseY = static_cast<float>(cursor.y);
     }
+}
+
+// A cursor that stays put means something else in a new size; but it is read
+// again only while it steers: a new size is no move of the player's hand.
+void RetrackMouse() {
+    const bool otherHand = steeringHand == SteeringHand::Keys || steeringHand == SteeringHand::Pad;
+    if (device == nullptr || !otherHand) TrackMouse();
 }
 
 void Click(HWND window) {
@@ -130,10 +148,11 @@ LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             if (wParam == SIZE_MINIMIZED) {
                 SetPaused(true);
+                // A race out of sight waits for the player, not for the window.
+                PauseRace();
             } else if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) {
                 SetPaused(false);
-                // A cursor that stays put means something else in the new size.
-                TrackMouse();
+                RetrackMouse();
             }
             return 0;
         case WM_PAINT:
@@ -166,7 +185,7 @@ LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_EXITSIZEMOVE:
             SetPaused(false);
             TakeViewSize();
-            TrackMouse();
+            RetrackMouse();
             return 0;
         case WM_POWERBROADCAST:
             return wParam == PBT_APMQUERYSUSPEND || wParam == PBT_APMRESUMESUSPEND ? 1 : 0;

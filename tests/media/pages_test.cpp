@@ -61,7 +61,10 @@ TEST(HelpPage, IsSelfContainedAndCoversTheGame) {
          {"five laps", "Esc", "File &gt; Start", "Options", "Exit", "Zorveks", "fourth hit",
           "GAME OVER", "You made it 5 laps!", "Lights", "Windowed", "controller", "Left stick",
           // Laps are driven, not collected by rocking over the line.
-          "driven through every part of the course", "rocking back and forth"}) {
+          "driven through every part of the course", "rocking back and forth",
+          // Pausing and the keys.
+          "<kbd>P</kbd>", "Paused: press P, Start or click to go on", "Driving with the keys",
+          "<kbd>W</kbd>", "<kbd>A</kbd>", "<kbd>S</kbd>", "<kbd>D</kbd>", "&larr;"}) {
         EXPECT_NE(page.find(topic), std::string::npos) << topic;
     }
 }

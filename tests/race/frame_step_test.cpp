@@ -9,9 +9,11 @@
 
 #include "core/options.h"
 #include "platform/clock.h"
+#include "platform/window.h"
 #include "race/game_state.h"
 #include "race/lap_rule.h"
 #include "race/race_links.h"
+#include "race/steering_input.h"
 #include "tests/support/race_fixture.h"
 
 namespace {
@@ -223,16 +225,17 @@ TEST_F(FrameStep, FourthHitWrecksTheCarAndEndsWithGameOver) {
 
 TEST_F(FrameStep, OnlyAFinishedRaceCompetesForTheBestTime) {
     // Races of 0.75 s (wrecked), 2 s (finished) and 0.5 s (wrecked); the
-    // doubles' race set-up leaves the race time to the test.
+    // doubles' race set-up leaves the race time to the test, which gives all
+    // but its last frame at once.
     auto race = [this](DWORD milliseconds, bool wrecked) {
         StartRacing();
-        raceTime = 0.0f;
+        raceTime = static_cast<float>(milliseconds - 100) * 0.001f;
         racingFrames = 0;
         wreckInFrame = wrecked ? 1 : 0;
         if (!wrecked) OnTheLastStretch(4);
         zoneScript = {0};
         zoneScriptPosition = 0;
-        Frame(milliseconds);
+        Frame(100);
         Frame(16);  // the race ends
     };
     race(750, true);
@@ -268,6 +271,89 @@ TEST_F(FrameStep, PauseAndResumeDoNotCountTheTimeBetween) {
     EXPECT_EQ(phase, Racing);
     Frame(100);
     EXPECT_NEAR(raceTime, 0.2f, 1e-5);
+}
+
+TEST_F(FrameStep, ALongStallCountsAsAnEighthOfASecondAndAnOrdinaryFrameAsItself) {
+    StartRacing();
+    Frame(100);
+    EXPECT_NEAR(frameTime, 0.1f, 1e-5);
+    fakeMilliseconds += 3600000;  // an hour with the machine asleep
+    Frame(0);
+    EXPECT_EQ(frameTime, 0.125f);
+    EXPECT_EQ(racingFrames, 2);
+    EXPECT_NEAR(raceTime, 0.225f, 1e-5);
+}
+
+TEST_F(FrameStep, PausedByThePlayerTheRaceStandsSilentUntilPOrTheClick) {
+    StartRacing();
+    Frame(100);
+    PressKey(0x50);  // P
+    PressKey(0x50);  // the key repeating while held
+    EXPECT_TRUE(racePaused);
+    EXPECT_EQ(phase, Waiting);
+    EXPECT_EQ(Count("silenceRace"), 1);
+    raceCalls.clear();
+    Frame(5000);
+    // Drawn with its message, but nothing moves, not even the robots.
+    EXPECT_EQ(raceCalls, (std::vector<std::string>{"renderFrame"}));
+    ReleaseKey(0x50);
+    PressKey(0x13);  // the Pause key goes on as P does
+    ReleaseKey(0x13);
+    EXPECT_FALSE(racePaused);
+    EXPECT_EQ(phase, Racing);
+    EXPECT_EQ(Count("startEngine"), 1);
+    Frame(100);
+    EXPECT_NEAR(raceTime, 0.2f, 1e-5);
+
+    PressKey(0x50);
+    ReleaseKey(0x50);
+    fakeMilliseconds += 7000;
+    StartRaceClock();  // the click goes on too, with no greeting
+    EXPECT_EQ(phase, Racing);
+    EXPECT_FALSE(racePaused);
+    Frame(100);
+    EXPECT_NEAR(raceTime, 0.3f, 1e-5);
+}
+
+TEST_F(FrameStep, PauseActsOnlyOnARunningRace) {
+    PressKey(0x50);  // the splash: no race
+    ReleaseKey(0x50);
+    StepFrame();
+    PressKey(0x50);  // a race waiting for its click
+    ReleaseKey(0x50);
+    EXPECT_FALSE(racePaused);
+    EXPECT_EQ(phase, Waiting);
+    phase = Finished;
+    PressKey(0x50);
+    ReleaseKey(0x50);
+    EXPECT_EQ(phase, Finished);
+    EXPECT_EQ(Count("silenceRace"), 0);
+}
+
+TEST_F(FrameStep, LosingTheFocusPausesARunningRaceAndOnlyThePlayerGoesOn) {
+    StartRacing();
+    PressKey(0x26);  // Up, held as the focus leaves: its release is never seen
+    SetProgramActive(false);
+    Frame(100);
+    EXPECT_TRUE(racePaused);
+    EXPECT_EQ(racingFrames, 0);
+    EXPECT_EQ(keyDown[0x26], 0);
+    SetProgramActive(true);
+    Frame(100);
+    // A menu or a minimise on top of the pause ends with the race still paused.
+    SetPaused(true);
+    SetPaused(false);
+    Frame(100);
+    EXPECT_EQ(phase, Waiting);
+    EXPECT_EQ(racingFrames, 0);
+    StartRaceClock();
+    Frame(100);
+    EXPECT_EQ(racingFrames, 1);
+    EXPECT_NEAR(raceTime, 0.1f, 1e-5);
+    // Leaving a paused race leaves no pause behind for the next one.
+    PressKey(0x50);
+    PressKey(0x1B);
+    EXPECT_FALSE(racePaused);
 }
 
 TEST_F(FrameStep, ResumeGoesBackToWhatTheGameWasDoing) {
@@ -421,4 +507,55 @@ TEST(ClockSeconds, IsTheMillisecondCounterInSeconds) {
     SetTimeSource(clock);
     EXPECT_DOUBLE_EQ(ClockSeconds(), 4294967.295);
     SetTimeSource(nullptr);
+}
+
+class KeySteering : public FrameStep {};
+
+TEST_F(KeySteering, ATapSteersALittleAndAHeldKeySteersFully) {
+    StartRacing();
+    mouseX = 0.7f;   // where the cursor last was
+    PressKey(0x27);  // Right, tapped between two frames
+    ReleaseKey(0x27);
+    EXPECT_EQ(steeringHand, SteeringHand::Keys);
+    Frame(20);
+    EXPECT_NEAR(mouseX, 0.1f, 1e-5);
+    Frame(20);
+    EXPECT_NEAR(mouseX, 0.0f, 1e-5);
+    PressKey(0x57);  // W
+    PressKey(0x41);  // A
+    for (int i = 0; i < 12; ++i) Frame(20);
+    EXPECT_FLOAT_EQ(mouseX, -1.0f);
+    EXPECT_FLOAT_EQ(mouseY, 1.0f);
+    ReleaseKey(0x41);
+    PressKey(0x28);  // Down with W still held: they cancel out
+    for (int i = 0; i < 12; ++i) Frame(20);
+    EXPECT_FLOAT_EQ(mouseX, 0.0f);
+    EXPECT_FLOAT_EQ(mouseY, 0.0f);
+}
+
+TEST_F(KeySteering, SpaceAndEnterAreTheClick) {
+    StepFrame();
+    PressKey(0x20);
+    EXPECT_EQ(phase, Racing);
+    PressKey(0x50);  // paused
+    PressKey(0x20);  // held: the repeat goes on with nothing
+    EXPECT_EQ(phase, Waiting);
+    PressKey(0x0D);
+    EXPECT_EQ(phase, Racing);
+}
+
+TEST_F(KeySteering, WhicheverHandMovedLastSteers) {
+    StartRacing();
+    PressKey(0x26);  // Up
+    Frame(100);
+    EXPECT_GT(mouseY, 0.0f);
+    Steer(SteeringHand::Mouse, 0.25f, -0.5f);  // the mouse moves; Up is still held
+    Frame(100);
+    EXPECT_EQ(mouseX, 0.25f);
+    EXPECT_EQ(mouseY, -0.5f);
+    PressKey(0x44);  // D: the keys take over, from rest
+    EXPECT_EQ(mouseY, 0.0f);
+    Frame(100);
+    EXPECT_NEAR(mouseX, 0.5f, 1e-5);
+    EXPECT_NEAR(mouseY, 0.5f, 1e-5);
 }

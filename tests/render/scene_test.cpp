@@ -182,6 +182,26 @@ TEST_F(SceneOrder, TheLinesAreMagentaInsideTheirRectangles) {
     EXPECT_LT(scoreLine.at(0), 5);  // from the left edge
 }
 
+TEST_F(SceneOrder, APausedRaceSaysSoInTheMiddleBetweenTheLines) {
+    viewWidth = 800.0f;
+    viewHeight = 600.0f;
+    racePaused = true;
+    RenderFrame();
+    racePaused = false;
+    const auto lines = Recording().CallsNamed("DrawCoverage");
+    ASSERT_EQ(lines.size(), 3u);
+    const auto& paused = lines[2]->arguments;
+    EXPECT_EQ(paused.at(4), magentaHud);
+    // Clear of the message line above and the score line below.
+    EXPECT_GE(paused.at(1), 280);
+    EXPECT_LE(paused.at(1) + paused.at(3), 320);
+    EXPECT_NEAR(static_cast<double>(paused.at(0)),
+                static_cast<double>(800 - (paused.at(0) + paused.at(2))), 2);
+    Recording().ClearCalls();
+    RenderFrame();
+    EXPECT_EQ(Recording().CallsNamed("DrawCoverage").size(), 2u);
+}
+
 // The frame as a player sees it, drawn by the OpenGL device on a headless
 // context: sky, and the two lines in magenta, clipped to their rectangles.
 TEST(ScenePixels, HudLinesAreMagentaAndClippedToTheirRectangles) {

@@ -127,6 +127,14 @@ TEST_F(ControllerPlay, ButtonsStartAndLeaveARaceOncePerPress) {
     Tap(SDL_CONTROLLER_BUTTON_A);
     ASSERT_EQ(phase, Racing);
 
+    // In a race Start pauses it and goes on.
+    Tap(SDL_CONTROLLER_BUTTON_START);
+    EXPECT_TRUE(racePaused);
+    EXPECT_EQ(phase, Waiting);
+    Tap(SDL_CONTROLLER_BUTTON_START);
+    EXPECT_FALSE(racePaused);
+    ASSERT_EQ(phase, Racing);
+
     // B is Escape.
     pad->SetButton(SDL_CONTROLLER_BUTTON_B, true);
     LoopOnce();
@@ -179,6 +187,28 @@ TEST_F(ControllerPlay, UnpluggingMidRaceChangesNothingElse) {
     MoveMouse(static_cast<int>(viewWidth) / 2, 0);
     LoopOnce();
     EXPECT_EQ(mouseY, 1.0f);
+}
+
+TEST_F(ControllerPlay, AHitRumblesBrieflyAndTheWreckLonger) {
+    StartRacing();
+    EXPECT_EQ(pad->highRumble, 0);
+    damageLevel = 1;  // as the collision test counts a hit
+    LoopOnce();
+    EXPECT_GT(pad->lowRumble, 0);
+    EXPECT_GT(pad->highRumble, 0);
+    LetTimePass(250);
+    LoopOnce();
+    EXPECT_EQ(pad->highRumble, 0);
+    damageLevel = 4;
+    LoopOnce();
+    const Uint16 wreck = pad->highRumble;
+    LetTimePass(250);
+    LoopOnce();
+    EXPECT_EQ(pad->highRumble, wreck);
+    EXPECT_GT(wreck, 0);
+    LetTimePass(500);
+    LoopOnce();
+    EXPECT_EQ(pad->highRumble, 0);
 }
 
 TEST_F(ControllerPlay, IsReadOnlyWhileTheProgramHasTheFocus) {

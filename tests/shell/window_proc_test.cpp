@@ -33,10 +33,26 @@ TEST_F(MouseMapping, WindowedEdgesAndCentreOfA640By480View) {
     EXPECT_FLOAT_EQ(mouseX, 1.0f);
     EXPECT_FLOAT_EQ(mouseY, -1.0f);
 
-    // Outside the view the values run on, unclamped.
+    // A drag carries the cursor beyond the drawing area; there it counts as
+    // at the edge, and never steers harder than the picture can.
     MoveMouse(100 + 800, 50 - 120);
-    EXPECT_FLOAT_EQ(mouseX, 1.5f);
-    EXPECT_FLOAT_EQ(mouseY, 1.5f);
+    EXPECT_FLOAT_EQ(mouseX, 1.0f);
+    EXPECT_FLOAT_EQ(mouseY, 1.0f);
+    MoveMouse(100 - 2000, 50 + 3000);
+    EXPECT_FLOAT_EQ(mouseX, -1.0f);
+    EXPECT_FLOAT_EQ(mouseY, -1.0f);
+}
+
+TEST_F(MouseMapping, ANewSizeTakesNoSteeringFromTheKeys) {
+    GiveDevice();
+    MoveMouse(640, 0);
+    Send(WM_KEYDOWN, 0x25);  // Left: the keys steer, from rest
+    EXPECT_EQ(mouseY, 0.0f);
+    Send(WM_ENTERSIZEMOVE);
+    Send(WM_EXITSIZEMOVE);
+    Send(WM_SIZE, SIZE_MAXIMIZED);
+    EXPECT_EQ(mouseX, 0.0f);
+    EXPECT_EQ(mouseY, 0.0f);
 }
 
 TEST_F(MouseMapping, TheCentreOfTheDrawingAreaAsItIsNowStandsStill) {
@@ -152,15 +168,24 @@ TEST_F(PauseAndResume, WithoutADeviceResumingSetsUpANewRace) {
     EXPECT_EQ(phase, NewRace);
 }
 
-TEST_F(PauseAndResume, MinimiseSuspendsRestoreAndMaximiseResume) {
+TEST_F(PauseAndResume, MinimiseSuspendsAndARestoredRaceWaitsForThePlayer) {
     GiveDevice();
+    phase = Waiting;  // a race waiting for its click waits on
+    Send(WM_SIZE, SIZE_MINIMIZED);
+    Send(WM_SIZE, SIZE_RESTORED);
+    EXPECT_EQ(phase, Waiting);
+    EXPECT_FALSE(racePaused);
     phase = Racing;
     Send(WM_SIZE, SIZE_MINIMIZED);
     EXPECT_EQ(phase, Waiting);
+    EXPECT_EQ(Count("silenceRace"), 1);
     Send(WM_SIZE, SIZE_RESTORED);
-    EXPECT_EQ(phase, Racing);
+    EXPECT_EQ(phase, Waiting);
     Send(WM_SIZE, SIZE_MINIMIZED);
     Send(WM_SIZE, SIZE_MAXIMIZED);
+    EXPECT_EQ(phase, Waiting);
+    EXPECT_TRUE(racePaused);
+    Send(WM_KEYDOWN, 0x50);  // P: the player's hand is back
     EXPECT_EQ(phase, Racing);
     phase = Waiting;
     Send(WM_SIZE, 3);  // SIZE_MAXSHOW: neither

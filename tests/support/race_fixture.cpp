@@ -5,7 +5,9 @@
 
 #include "core/options.h"
 #include "platform/clock.h"
+#include "platform/window.h"
 #include "race/game_state.h"
+#include "race/steering_input.h"
 
 DWORD fakeMilliseconds = 0;
 std::vector<std::string> raceCalls;
@@ -55,6 +57,12 @@ void RecordStopEngine() {
 void RecordToggleCar() {
     raceCalls.push_back("toggleCar");
 }
+void RecordSilence() {
+    raceCalls.push_back("silenceRace");
+}
+void RecordStartEngine() {
+    raceCalls.push_back("startEngine");
+}
 
 }  // namespace
 
@@ -76,6 +84,9 @@ void ResetGameStateForTest() {
     viewWidth = 640.0f;
     viewHeight = 480.0f;
     phaseBeforePause = notPaused;
+    racePaused = false;
+    steeringHand = SteeringHand::None;
+    SetProgramActive(true);
     std::strcpy(scoreText, "SCORE: 0");
     std::strcpy(messageText, "Welcome");
     GameOptions = GameOptionsRecord{};
@@ -87,9 +98,9 @@ void RaceFixture::SetUp() {
     SetTimeSource(FakeClock);
     raceCalls.clear();
     fakeDeviceExists = true;
-    raceLinks =
-        RaceLinks{RecordReset, RecordWaiting, RecordDrive, RecordCollisions, RecordRender,
-                  RecordLeave, FakeDevice,    RecordCue,   RecordStopEngine, RecordToggleCar};
+    raceLinks = RaceLinks{RecordReset,      RecordWaiting,   RecordDrive,   RecordCollisions,
+                          RecordRender,     RecordLeave,     FakeDevice,    RecordCue,
+                          RecordStopEngine, RecordToggleCar, RecordSilence, RecordStartEngine};
 }
 
 void RaceFixture::TearDown() {

@@ -12,6 +12,12 @@ VirtualController::VirtualController() {
     description.naxes = SDL_CONTROLLER_AXIS_MAX;
     description.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
     description.name = "Kestrune test pad";
+    description.userdata = this;
+    description.Rumble = [](void* self, Uint16 low, Uint16 high) {
+        static_cast<VirtualController*>(self)->lowRumble = low;
+        static_cast<VirtualController*>(self)->highRumble = high;
+        return 0;
+    };
     const int index = SDL_JoystickAttachVirtualEx(&description);
     if (index >= 0) joystick = SDL_JoystickOpen(index);
 }

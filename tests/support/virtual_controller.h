@@ -23,6 +23,10 @@ class VirtualController {
     void SetTrigger(SDL_GameControllerAxis trigger, Sint16 value);
     void SetButton(SDL_GameControllerButton button, bool down);
 
+    // The motors' speeds SDL last set (0, 0: still).
+    Uint16 lowRumble = 0;
+    Uint16 highRumble = 0;
+
   private:
     SDL_Joystick* joystick = nullptr;
     bool subsystemStarted = false;

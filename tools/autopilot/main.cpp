@@ -2,7 +2,9 @@
 // window procedure, media, race, driving and sound code on SDL's dummy driver,
 // the real renderer on a surfaceless EGL context) with a clock of its own at
 // 60 frames a second. It chooses Start, clicks, and moves the mouse every
-// fourth racing frame to follow the circuit, as a hand would; it drives one
+// fourth racing frame to follow the circuit, as a hand would (with --keys it
+// presses and lets go of the arrow keys instead, as a player without a mouse
+// would); it drives one
 // race to its end and prints the two lines the picture shows. With --audio
 // it also records what the mixer played, to the end of the finishing tune,
 // and prints its level.
@@ -40,6 +42,7 @@ constexpr const char* usage =
     "it ended otherwise, 2 on bad arguments or when the game could not start.\n"
     "\n"
     "  --night                 race at night (the default is by day)\n"
+    "  --keys                  drive with the arrow keys and Space alone\n"
     "  --shot FRAME FILE.png   save the picture after frame FRAME (repeatable)\n"
     "  --splash FILE.png       save the splash picture as the window shows it\n"
     "  --audio FILE.wav        record what the mixer played, to the end of the\n"
@@ -56,6 +59,7 @@ constexpr DWORD tuneLimitMilliseconds = 60000;
 
 struct Arguments {
     bool night = false;
+    bool keys = false;
     std::vector<std::pair<long, std::string>> shots;  // frame, file
     std::string splashPath;
     std::string replayPath;
@@ -71,6 +75,8 @@ int ReadArguments(int argc, char** argv, Arguments& arguments) {
             std::exit(0);
         } else if (argument == "--night") {
             arguments.night = true;
+        } else if (argument == "--keys") {
+            arguments.keys = true;
         } else if (argument == "--shot" && i + 2 < argc) {
             arguments.shots.emplace_back(std::atol(argv[i + 1]), argv[i + 2]);
             i += 2;
@@ -128,6 +134,39 @@ MousePixel ToPixel(const MousePosition& mouse) {
     return MousePixel{std::clamp(x, 0, HeadlessProgram::clientWidth - 1),
                       std::clamp(y, 0, HeadlessProgram::clientHeight - 1)};
 }
+
+// The keys a player holds to follow the hand's steering: a key for each
+// direction asked for clearly, none near the middle, each pressed or let go
+// only when that changes.
+class KeyHand {
+  public:
+    explicit KeyHand(HeadlessProgram& game) : program(game) {}
+
+    void Follow(const MousePosition& wanted) {
+        Hold(VK_RIGHT, wanted.x > steerThreshold);
+        Hold(VK_LEFT, wanted.x < -steerThreshold);
+        Hold(VK_UP, wanted.y > throttleThreshold);
+        Hold(VK_DOWN, wanted.y < -throttleThreshold);
+    }
+
+  private:
+    static constexpr float steerThreshold = 0.15f;
+    static constexpr float throttleThreshold = 0.3f;
+
+    void Hold(UINT key, bool down) {
+        bool& held = keysDown[key & 0xFF];
+        if (held == down) return;
+        held = down;
+        if (down) {
+            program.PressKey(key);
+        } else {
+            program.ReleaseKey(key);
+        }
+    }
+
+    HeadlessProgram& program;
+    bool keysDown[256] = {};
+};
 
 }  // namespace
 
@@ -193,7 +232,15 @@ int main(int argc, char** argv) {
             }
         }
     };
-    replay.outcome = RunRace(program, replay.moveEvery, hand, afterFrame, frameLimit);
+    KeyHand keyHand(program);
+    auto keys = [&] {
+        if (!carObject) return;
+        keyHand.Follow(SteerAlong(centreLine, carObject->position.x, carObject->position.z,
+                                  carObject->rotation.y, PresentRobots()));
+    };
+    replay.outcome = arguments.keys
+                         ? RunRaceByKeys(program, keys, afterFrame, frameLimit)
+                         : RunRace(program, replay.moveEvery, hand, afterFrame, frameLimit);
     const RaceOutcome& end = replay.outcome;
 
     std::printf("%s\n", end.message.c_str());

@@ -21,23 +21,24 @@ std::string WithoutLineBreak(const char* text) {
 
 }  // namespace
 
-RaceOutcome RunRace(HeadlessProgram& program, int moveEvery,
-                    const std::function<MousePixel()>& hand,
-                    const std::function<void(long frame)>& afterFrame, long frameLimit) {
+namespace {
+
+// One race from File > Start to its end: `startClock` whenever the race
+// waits, `hand` before every `everyFrames`-th racing frame.
+RaceOutcome DriveRace(HeadlessProgram& program, int everyFrames,
+                      const std::function<void()>& startClock, const std::function<void()>& hand,
+                      const std::function<void(long frame)>& afterFrame, long frameLimit) {
     RaceOutcome outcome;
     program.ChooseStart();
     long racingFrames = 0;
     bool raceWasOn = false;
     while (device != nullptr && program.Frames() < frameLimit) {
-        if (phase == Waiting) program.Click();
+        if (phase == Waiting) startClock();
         // The click is handled first in the loop turn: a frame that begins
         // waiting and a frame that begins racing are told apart here.
         program.DispatchWaitingMessages();
         if (phase == Racing) {
-            if (racingFrames % moveEvery == 0) {
-                const MousePixel mouse = hand();
-                program.MoveMouse(mouse.x, mouse.y);
-            }
+            if (racingFrames % everyFrames == 0) hand();
             ++racingFrames;
         }
         raceWasOn = raceWasOn || phase == Racing;
@@ -59,6 +60,31 @@ RaceOutcome RunRace(HeadlessProgram& program, int moveEvery,
     std::vector<uint8_t> rgba;
     if (program.ReadPicture(width, height, rgba)) outcome.picture = Fingerprint(rgba);
     return outcome;
+}
+
+}  // namespace
+
+RaceOutcome RunRace(HeadlessProgram& program, int moveEvery,
+                    const std::function<MousePixel()>& hand,
+                    const std::function<void(long frame)>& afterFrame, long frameLimit) {
+    return DriveRace(
+        program, moveEvery, [&] { program.Click(); },
+        [&] {
+            const MousePixel mouse = hand();
+            program.MoveMouse(mouse.x, mouse.y);
+        },
+        afterFrame, frameLimit);
+}
+
+RaceOutcome RunRaceByKeys(HeadlessProgram& program, const std::function<void()>& keys,
+                          const std::function<void(long frame)>& afterFrame, long frameLimit) {
+    return DriveRace(
+        program, 1,
+        [&] {
+            program.PressKey(VK_SPACE);
+            program.ReleaseKey(VK_SPACE);
+        },
+        keys, afterFrame, frameLimit);
 }
 
 std::string FloatBits(float value) {

@@ -35,6 +35,11 @@ RaceOutcome RunRace(HeadlessProgram& program, int moveEvery,
                     const std::function<MousePixel()>& hand,
                     const std::function<void(long frame)>& afterFrame, long frameLimit);
 
+// The same race played with the keys alone: Space whenever the race waits,
+// and `keys` (pressing and letting go) before every racing frame.
+RaceOutcome RunRaceByKeys(HeadlessProgram& program, const std::function<void()>& keys,
+                          const std::function<void(long frame)>& afterFrame, long frameLimit);
+
 struct Replay {
     int drawableWidth = 160;
     int drawableHeight = 120;

@@ -39,6 +39,14 @@ start the clock.</p>
 <p>Press <kbd>Esc</kbd> at any time in a race, waiting for the click or after its end too, to
 leave it and return to the title picture. Start again whenever you like.</p>
 
+<h2>Pausing</h2>
+<p>Press <kbd>P</kbd> (or <kbd>Pause</kbd>, or a controller's Start) during a race to pause it:
+the clock stands, nothing moves and the race falls silent, and the picture says
+<span class="message">Paused: press P, Start or click to go on</span>. Press the same key again,
+or click in the picture, to go on. The race also pauses by itself when another program takes
+the keyboard or the window is minimised; it waits for you to press <kbd>P</kbd> or click, so
+the car never drives off before your hand is back.</p>
+
 <h2>Driving with the mouse</h2>
 <p>Where the cursor stands in the picture sets how you drive:</p>
 <table>
@@ -51,12 +59,28 @@ leave it and return to the title picture. Start again whenever you like.</p>
 </table>
 <p>The car does exactly what the cursor asks, with no run-out: bring the cursor back to the
 centre and it stops at once. Off the tarmac the car crawls at an eighth of its speed, so keep
-to the road.</p>
+to the road. Dragging the cursor out of the picture with the button held steers as from the
+picture's edge, no harder.</p>
+
+<h2>Driving with the keys</h2>
+<p>The keys drive as the cursor does, for players without a mouse or on a touchpad:</p>
+<table>
+<tr><th>Key</th><th>Car</th></tr>
+<tr><td><kbd>&uarr;</kbd> or <kbd>W</kbd></td><td>Drives forward.</td></tr>
+<tr><td><kbd>&darr;</kbd> or <kbd>S</kbd></td><td>Drives backward.</td></tr>
+<tr><td><kbd>&larr;</kbd> or <kbd>A</kbd></td><td>Turns left.</td></tr>
+<tr><td><kbd>&rarr;</kbd> or <kbd>D</kbd></td><td>Turns right.</td></tr>
+<tr><td><kbd>Space</kbd> or <kbd>Enter</kbd></td><td>The click: starts the race clock, or goes on
+with a paused race.</td></tr>
+</table>
+<p>A key takes a fifth of a second to steer fully, so a tap steers a little and a held key all
+the way; let go, the car eases back to standing still. Mouse, keys and controller can all be
+used: whichever moved last steers.</p>
 
 <h2>Playing with a controller</h2>
 <p>A game controller plays the game as well, plugged in before the game starts or while it
-runs; the first one connected is the one that counts. The mouse still works beside it:
-whichever of the two moved last steers.</p>
+runs; the first one connected is the one that counts. The mouse and the keys still work beside
+it: whichever moved last steers.</p>
 <table>
 <tr><th>Controller</th><th>Does</th></tr>
 <tr><td>Left stick</td><td>Steers as the cursor does: up drives forward, down backward, left
@@ -66,11 +90,13 @@ car stands still.</td></tr>
 stick's up and down.</td></tr>
 <tr><td>A (the lower face button)</td><td>The click: starts a race from the title picture, then
 starts the clock.</td></tr>
-<tr><td>Start</td><td>File &gt; Start.</td></tr>
+<tr><td>Start</td><td>In a race, pauses it and goes on (as <kbd>P</kbd>); elsewhere
+File &gt; Start.</td></tr>
 <tr><td>B (the right face button) or Back</td><td><kbd>Esc</kbd>: leaves the race.</td></tr>
 </table>
 <p>The controller is only listened to while the game's window is in front, windowed or full
-screen.</p>
+screen. Where it has motors, it shakes briefly at every hit and longer when the car is
+wrecked.</p>
 
 <h2>The rules</h2>
 <ul>

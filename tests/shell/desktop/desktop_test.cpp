@@ -31,7 +31,12 @@
 #include "platform/dialog.h"
 #include "platform/fltk_window.h"
 #include "platform/paint.h"
+#include "race/game_state.h"
+#include "render/device.h"
 #include "shell/resources.h"
+#include "shell/startup.h"
+#include "shell/window_proc.h"
+#include "tests/support/recording_device.h"
 #include "tests/support/recording_window.h"
 
 extern char** environ;
@@ -172,6 +177,8 @@ class Desktop : public ::testing::Environment {
 const auto* const desktop = ::testing::AddGlobalTestEnvironment(new Desktop);
 
 std::vector<MSG> received;
+// When set, the messages go on to this procedure once recorded.
+WNDPROC passOnTo = nullptr;
 
 LRESULT RecordMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_GETMINMAXINFO) {
@@ -179,7 +186,17 @@ LRESULT RecordMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     received.push_back(MSG{window, message, wParam, lParam, 0, POINT{0, 0}});
-    return 0;
+    return passOnTo != nullptr ? passOnTo(window, message, wParam, lParam) : 0;
+}
+
+// Runs xdotool (real input through the X server) to its end.
+bool XdoTool(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command = {"xdotool"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    const pid_t child = Launch(command);
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
 }
 
 WPARAM LastSizeKind() {
@@ -440,3 +457,44 @@ TEST_F(MainWindow, MessageBoxesHaveAnOkButtonAndSitCentredOnTheirOwner) {
 }
 
 }  // namespace
+
+TEST_F(MainWindow, ADragBeyondTheDrawingAreaSteersAsFromItsEdge) {
+    // The game's own procedure behind the window, a race on a recording device.
+    RecordingDevice raceDevice;
+    mainWindow = window;
+    device = &raceDevice;
+    passOnTo = WindowProc;
+    const POINT origin = window->ClientOrigin();
+    const RECT client = Client();
+    // Pressed in the middle of the picture and dragged to the screen's far
+    // corner, well beyond the drawing area's right and bottom edges.
+    ASSERT_LT(origin.x + client.right + 100, 1023);
+    ASSERT_LT(origin.y + client.bottom + 100, 767);
+    const bool dragged = XdoTool({"mousemove", std::to_string(origin.x + client.right / 2),
+                                  std::to_string(origin.y + client.bottom / 2), "mousedown", "1",
+                                  "mousemove", "1023", "767"});
+    // The toolkit goes on reporting the cursor during the drag, beyond the area.
+    int16_t reportedX = 0;
+    const bool beyond = PumpUntil([&] {
+        Deliver();
+        for (const MSG& seen : received) {
+            if (seen.message == WM_MOUSEMOVE)
+                reportedX = static_cast<int16_t>(seen.lParam & 0xFFFF);
+        }
+        return reportedX > client.right + 100;
+    });
+    const float x = mouseX;
+    const float y = mouseY;
+    XdoTool({"mouseup", "1"});
+    Pump(0.2);
+    Deliver();
+    passOnTo = nullptr;
+    device = nullptr;
+    mainWindow = nullptr;
+    phase = NewRace;
+    phaseBeforePause = notPaused;
+    ASSERT_TRUE(dragged) << "xdotool failed";
+    ASSERT_TRUE(beyond) << "no move beyond the area was reported; last x " << reportedX;
+    EXPECT_EQ(x, 1.0f);
+    EXPECT_EQ(y, -1.0f);
+}
