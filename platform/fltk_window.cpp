@@ -362,6 +362,7 @@ bool UseFltkDesktop(std::string* failure) {
     SetMessageBoxHandler(ShowFltkMessageBox);
     SetShellOpener(fltk_desktop::OpenWithDesktop);
     SetCursorSource(fltk_desktop::ReadCursor);
+    SetScreenSizeSource(fltk_desktop::ReadScreenSize);
     SetEventPump(&fltk_desktop::fltkPump);
     WatchProgramFocus();
     return true;
