@@ -110,7 +110,8 @@ effect at the next start.</p>
 <table>
 <tr><th>Option</th><th>Effect</th></tr>
 <tr><td>Windowed</td><td>Play in the window; unticked, the game fills the screen.</td></tr>
-<tr><td>Window Size</td><td>The picture size for full-screen play: 640 x 480, 800 x 600 or 1024 x 768.
+<tr><td>Window Size</td><td>The picture size for full-screen play: 640 x 480, 800 x 600 or 1024 x 768,
+or Desktop: your screen's own size, the view as tall as the others and wider on a wide screen.
 The picture keeps its shape: on a wider or taller screen it is shown as large as fits, centred,
 with black bars beside it or above and below it. With the cursor over a bar the car steers as
 with the cursor at the picture's edge.</td></tr>
