@@ -110,7 +110,11 @@ void RestoreWindowedStyle() {
 }
 
 void SwitchWindowedAndFullScreen() {
-    GameOptions.windowed = GameOptions.windowed != 0 ? 0 : 1;
+    // A race switches the form it shows (the full-screen form holds the
+    // menu), which an OK in the Options during a windowed race may have made
+    // differ from the option; the splash only has the option to flip.
+    const bool fullScreenNow = device != nullptr ? savedMenu != nullptr : GameOptions.windowed == 0;
+    GameOptions.windowed = fullScreenNow ? 1 : 0;
     SaveOptions();
     if (device == nullptr) return;
     // The race stands still while the window changes its form, and its clock

@@ -178,6 +178,13 @@ TEST_F(DisplayMode, AltEnterSwitchesARunningRaceToFullScreenAndBackAtOnce) {
     EXPECT_EQ(gameDevice.cursorCount, 0);
     EXPECT_FLOAT_EQ(viewWidth, 640.0f);
     EXPECT_EQ(phase, Racing);
+
+    // The Options' OK during a windowed race chose full screen for the next
+    // Start: Alt+Enter still takes the window it shows into full screen.
+    GameOptions.windowed = 0;
+    ASSERT_EQ(TranslateAcceleratorA(&window, accelerators, &altEnter), 1);
+    EXPECT_EQ(GameOptions.windowed, 0u);
+    EXPECT_EQ(reset.Windowed, FALSE);
     DestroyAcceleratorTable(accelerators);
 }
 
