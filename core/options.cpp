@@ -30,7 +30,7 @@ void WriteLittleEndian(uint32_t value, unsigned char* bytes) {
 }
 
 bool IsKnownWidth(uint32_t width) {
-    return width == 640 || width == 800 || width == 1024;
+    return width == 640 || width == 800 || width == 1024 || width == displaySizeWidth;
 }
 
 void ReportSaveFailure() {

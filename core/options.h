@@ -7,8 +7,13 @@ struct GameOptionsRecord {
     uint32_t windowed = 1;       // window (non-zero) or full screen
     uint32_t lightsOn = 1;       // night with headlight, or day
     uint32_t musicOn = 1;        // the tune of a finished race
-    uint32_t windowWidth = 640;  // full-screen width: 640, 800 or 1024
+    uint32_t windowWidth = 640;  // full-screen width: 640, 800, 1024 or displaySizeWidth
 };
+
+// The "Desktop" choice: full screen at the display's own size. Stored as a
+// width no size of the game has, so a file written without it reads as before
+// and a program that knows only the three sizes keeps its own.
+constexpr uint32_t displaySizeWidth = 0;
 
 extern GameOptionsRecord GameOptions;
 

@@ -100,6 +100,19 @@ POINT ReadCursor() {
     return POINT{x, y};
 }
 
+// The screen the main window stands on (the first one before it exists).
+void ReadScreenSize(int& width, int& height) {
+    int x = 0;
+    int y = 0;
+    FltkWindow* window = CursorWindow();
+    if (window != nullptr && window->FrameWidget() != nullptr) {
+        Fl_Window* frame = window->FrameWidget();
+        Fl::screen_xywh(x, y, width, height, Fl::screen_num(frame->x(), frame->y()));
+    } else {
+        Fl::screen_xywh(x, y, width, height, 0);
+    }
+}
+
 void PollEvents() {
     Fl::check();
 }

@@ -18,6 +18,7 @@
 #include "platform/dialog.h"
 #include "platform/fltk_window_parts.h"
 #include "platform/message_box.h"
+#include "platform/picture_fit.h"
 #include "platform/shell_open.h"
 
 namespace fltk_desktop {
@@ -289,11 +290,12 @@ POINT FltkWindow::CursorPosition() const {
     if (!FullScreen() || displayWidth == 0 || !area || area->w() <= 0 || area->h() <= 0) {
         return POINT{x, y};
     }
-    // The full-screen picture is the back buffer stretched over the whole
-    // area: the pointer is reported in the back buffer's pixels.
+    // The full-screen picture is the back buffer at the largest size of its
+    // shape the area holds: the pointer is reported in the back buffer's
+    // pixels, and over a bar at the picture's edge.
     const POINT origin = ClientOrigin();
-    return POINT{static_cast<LONG>((x - origin.x) * static_cast<long>(displayWidth) / area->w()),
-                 static_cast<LONG>((y - origin.y) * static_cast<long>(displayHeight) / area->h())};
+    return PointInPicture(POINT{x - origin.x, y - origin.y}, displayWidth, displayHeight, area->w(),
+                          area->h());
 }
 
 void FltkWindow::TearDown() {
@@ -360,6 +362,7 @@ bool UseFltkDesktop(std::string* failure) {
     SetMessageBoxHandler(ShowFltkMessageBox);
     SetShellOpener(fltk_desktop::OpenWithDesktop);
     SetCursorSource(fltk_desktop::ReadCursor);
+    SetScreenSizeSource(fltk_desktop::ReadScreenSize);
     SetEventPump(&fltk_desktop::fltkPump);
     WatchProgramFocus();
     return true;

@@ -271,6 +271,7 @@ void FillMenuBar(GameMenuBar& bar, const MenuResource& menu);
 // The event pump, the cursor and the watch on window states (fltk_events.cpp).
 extern const EventPump fltkPump;
 POINT ReadCursor();
+void ReadScreenSize(int& width, int& height);
 int WatchXEvents(void* event, void* data);
 
 }  // namespace fltk_desktop

@@ -1,5 +1,8 @@
 #include "platform/gl_context.h"
 
+#include <epoxy/gl.h>
+
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -39,4 +42,14 @@ int ScreenDotsPerInch() {
     const auto& registry = Registry();
     if (registry.empty()) return 96;
     return registry.back().second->DotsPerInch();
+}
+
+int LargestDrawableSide(HWND window) {
+    GlContext* context = GlContextOf(window);
+    if (context == nullptr || !context->MakeCurrent()) return 0;
+    GLint renderbuffer = 0;
+    GLint viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    return std::max(0, std::min({renderbuffer, viewport[0], viewport[1]}));
 }

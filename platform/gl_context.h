@@ -60,3 +60,8 @@ GlContext* GlContextOf(HWND window);
 // The dots per inch of the screen as the most recently registered context
 // reports it; 96 while no context is registered (headless).
 int ScreenDotsPerInch();
+
+// The largest side a back buffer may have on the window's context (the GL's
+// largest renderbuffer and viewport); 0 when the window has no context or it
+// cannot be made current. Makes the context current.
+int LargestDrawableSide(HWND window);

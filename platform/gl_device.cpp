@@ -2,10 +2,12 @@
 //
 // The back buffer is a framebuffer object of the presentation size; Present
 // stretches it onto the window's drawable, which is how a window resized after
-// the device was made shows the same picture, scaled. Every draw sets the GL
+// the device was made shows the same picture, scaled. Full screen it is scaled
+// to the largest size of its own shape that the display holds. Every draw sets the GL
 // state it needs from the recorded Direct3D state, so nothing else that draws
 // into the context (the window toolkit, the font's blit) can leak into it.
 #include "platform/gl_device_parts.h"
+#include "platform/picture_fit.h"
 
 namespace gl_device {
 
@@ -19,6 +21,7 @@ HRESULT ResolvePresentation(const D3DPRESENT_PARAMETERS& parameters, const GlCon
 
     shape.width = parameters.BackBufferWidth;
     shape.height = parameters.BackBufferHeight;
+    shape.windowed = parameters.Windowed != FALSE;
     if (parameters.Windowed) {
         // A windowed device takes the client area for any side left at 0.
         int clientWidth = 0;
@@ -224,10 +227,26 @@ HRESULT GlDevice9::Present(const RECT* source, const RECT* destination, HWND des
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, context->DefaultFramebuffer());
         glDisable(GL_SCISSOR_TEST);
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        // Nearest, so an enlarged picture keeps the game's hard pixels.
+        // A window the player resized shows the picture stretched over it;
+        // full screen keeps its shape, with black bars where the display is
+        // wider or taller.
+        RECT place{0, 0, drawableWidth, drawableHeight};
+        if (!backBufferShape.windowed) {
+            place =
+                FitPicture(static_cast<int>(backBufferShape.width),
+                           static_cast<int>(backBufferShape.height), drawableWidth, drawableHeight);
+            if (place.right - place.left < drawableWidth ||
+                place.bottom - place.top < drawableHeight) {
+                glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+                glClear(GL_COLOR_BUFFER_BIT);
+            }
+        }
+        // Nearest, so an enlarged picture keeps the game's hard pixels. GL
+        // counts rows from the bottom.
         glBlitFramebuffer(0, 0, static_cast<GLint>(backBufferShape.width),
-                          static_cast<GLint>(backBufferShape.height), 0, 0, drawableWidth,
-                          drawableHeight, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+                          static_cast<GLint>(backBufferShape.height), place.left,
+                          drawableHeight - place.bottom, place.right, drawableHeight - place.top,
+                          GL_COLOR_BUFFER_BIT, GL_NEAREST);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
     }
     context->SwapBuffers();

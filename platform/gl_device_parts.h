@@ -111,6 +111,8 @@ struct BackBufferShape {
     bool hasAlpha = false;
     bool hasDepth = false;
     int swapInterval = 1;
+    // Full screen keeps the picture's shape on a display of another one.
+    bool windowed = true;
 };
 
 struct RenderStates {

@@ -21,6 +21,7 @@ std::vector<RegisteredClass>& Classes() {
 
 WindowFactory windowFactory = nullptr;
 CursorSource cursorSource = nullptr;
+ScreenSizeSource screenSizeSource = nullptr;
 const EventPump* eventPump = nullptr;
 int fullScreenDisplayWidth = 0;
 int fullScreenDisplayHeight = 0;
@@ -151,6 +152,20 @@ void SetCursorSource(CursorSource source) {
     cursorSource = source;
 }
 
+int GetSystemMetrics(int index) {
+    int width = 0;
+    int height = 0;
+    if (screenSizeSource) screenSizeSource(width, height);
+    if (width <= 0 || height <= 0) return 0;
+    if (index == SM_CXSCREEN) return width;
+    if (index == SM_CYSCREEN) return height;
+    return 0;
+}
+
+void SetScreenSizeSource(ScreenSizeSource source) {
+    screenSizeSource = source;
+}
+
 void SetFullScreenDisplaySize(int width, int height) {
     fullScreenDisplayWidth = width > 0 && height > 0 ? width : 0;
     fullScreenDisplayHeight = width > 0 && height > 0 ? height : 0;
@@ -230,10 +245,16 @@ BOOL DestroyAcceleratorTable(HACCEL table) {
 
 int TranslateAcceleratorA(HWND window, HACCEL table, MSG* message) {
     if (window == nullptr || table == nullptr || message == nullptr) return 0;
-    if (message->message != WM_CHAR && message->message != WM_SYSCHAR) return 0;
-    const bool alt = message->message == WM_SYSCHAR;
+    const UINT kind = message->message;
+    const bool character = kind == WM_CHAR || kind == WM_SYSCHAR;
+    const bool key = kind == WM_KEYDOWN || kind == WM_SYSKEYDOWN;
+    if (!character && !key) return 0;
+    const bool alt = kind == WM_SYSCHAR || kind == WM_SYSKEYDOWN;
     for (const ACCEL& entry : table->resource->entries) {
-        if (entry.fVirt & (FVIRTKEY | FSHIFT | FCONTROL)) continue;
+        // A virtual-key entry matches the key's press, a character entry the
+        // character it types.
+        if (((entry.fVirt & FVIRTKEY) != 0) != key) continue;
+        if (entry.fVirt & (FSHIFT | FCONTROL)) continue;
         if (((entry.fVirt & FALT) != 0) != alt) continue;
         if (entry.key != message->wParam) continue;
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(entry.cmd, 1), 0);

@@ -216,11 +216,22 @@ using CursorSource = POINT (*)();
 // nullptr: the cursor stays at 0, 0.
 void SetCursorSource(CursorSource source);
 
+// The display's size in pixels (SM_CXSCREEN, SM_CYSCREEN): the screen the
+// toolkit shows the game on; 0 when there is none or it reports no size.
+constexpr int SM_CXSCREEN = 0;
+constexpr int SM_CYSCREEN = 1;
+int GetSystemMetrics(int index);
+using ScreenSizeSource = void (*)(int& width, int& height);
+// The toolkit reports the screen through this; tests set their own. nullptr:
+// no screen (0 x 0).
+void SetScreenSizeSource(ScreenSizeSource source);
+
 // Full screen is a borderless window over the whole desktop, not a change of
-// the display mode; the back buffer keeps its size and is stretched. What a
-// mode change would do to the cursor we do here: while a window is in its
-// full-screen form, GetCursorPos reports the pointer in pixels of a display of
-// this size. 0 x 0: the desktop's own pixels.
+// the display mode; the back buffer keeps its size and is shown at the largest
+// size of its shape that fits (platform/picture_fit.h). What a mode change
+// would do to the cursor we do here: while a window is in its full-screen
+// form, GetCursorPos reports the pointer in pixels of a picture of this size,
+// over a bar at its nearest edge. 0 x 0: the desktop's own pixels.
 void SetFullScreenDisplaySize(int width, int height);
 void GetFullScreenDisplaySize(int& width, int& height);
 
@@ -266,8 +277,9 @@ struct EventPump {
 void SetEventPump(const EventPump* pump);
 
 // Accelerators: Alt with a character arrives as WM_SYSCHAR, a plain character
-// as WM_CHAR; a matching entry sends its command to the window as WM_COMMAND
-// with 1 in the high word.
+// as WM_CHAR; a virtual-key entry (FVIRTKEY) matches the key's WM_SYSKEYDOWN
+// with Alt, WM_KEYDOWN without. A matching entry sends its command to the
+// window as WM_COMMAND with 1 in the high word.
 HACCEL LoadAcceleratorsA(HINSTANCE instance, int id);
 BOOL DestroyAcceleratorTable(HACCEL table);
 int TranslateAcceleratorA(HWND window, HACCEL table, MSG* message);

@@ -1,11 +1,13 @@
 #include "render/device.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "platform/gl_context.h"
 #include "platform/message_box.h"
 #include "render/d3dx_font.h"
 #include "render/mesh_object.h"
+#include "render/view_shape.h"
 
 IDirect3D9* direct3d = nullptr;
 IDirect3DDevice9* device = nullptr;
@@ -62,6 +64,13 @@ void SetUpLights(bool lightsOn) {
     device->LightEnable(0, TRUE);
 }
 
+// The text grows with a picture of the display's own size, so that it stays
+// as large beside the picture as the original's.
+int32_t HudPointSize() {
+    return static_cast<int32_t>(
+        std::lround(static_cast<float>(fontPointSize) * viewShape.hudScale));
+}
+
 }  // namespace
 
 void SetDirect3DFactory(Direct3DFactory factory) {
@@ -89,7 +98,33 @@ HRESULT InitDirect3D(HWND window, bool windowed, bool lightsOn, int32_t width, i
     ClearTextureCache();
     textureCount = 0;
     lastTextureSlot = -1;
-    return CreateHudFont(&hudFont, fontFace, fontPointSize);
+    return CreateHudFont(&hudFont, fontFace, HudPointSize());
+}
+
+HRESULT ResetDeviceForm(bool windowed, bool lightsOn, int32_t width, int32_t height) {
+    if (device == nullptr) return E_FAIL;
+    D3DPRESENT_PARAMETERS parameters = PresentationFor(windowed, width, height);
+    if (windowed) {
+        // The window's new client area, which the toolkit may not have
+        // reached yet when the device looks.
+        parameters.BackBufferWidth = static_cast<UINT>(width > 0 ? width : 0);
+        parameters.BackBufferHeight = static_cast<UINT>(height > 0 ? height : 0);
+    }
+    const HRESULT result = device->Reset(&parameters);
+    if (FAILED(result)) return result;
+    // A reset device has its default states again: what the game set once at
+    // creation is set again, and no texture is bound any more.
+    device->ShowCursor(windowed ? TRUE : FALSE);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    SetUpLights(lightsOn);
+    lastTextureSlot = -1;
+    // The text's size follows the new picture's.
+    ID3DXFont* font = nullptr;
+    if (SUCCEEDED(CreateHudFont(&font, fontFace, HudPointSize()))) {
+        if (hudFont) hudFont->Release();
+        hudFont = font;
+    }
+    return result;
 }
 
 HRESULT CreateHudFont(ID3DXFont** font, const char* face, int32_t points) {

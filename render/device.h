@@ -16,6 +16,11 @@ extern char fontFace[32];
 extern int32_t fontPointSize;
 
 HRESULT InitDirect3D(HWND window, bool windowed, bool lightsOn, int32_t width, int32_t height);
+// Alt+Enter during a race: the running device is reset to a windowed (the
+// given client size) or full-screen (a back buffer of the given size)
+// presentation, keeping its meshes, textures and font, and the states set at
+// creation are set again. A failure leaves the device as it was.
+HRESULT ResetDeviceForm(bool windowed, bool lightsOn, int32_t width, int32_t height);
 HRESULT CreateHudFont(ID3DXFont** font, const char* face, int32_t points);
 void ReleaseDevice();
 

@@ -1,5 +1,7 @@
 #include "render/scene.h"
 
+#include <cmath>
+
 #include "core/camera.h"
 #include "core/options.h"
 #include "race/game_state.h"
@@ -8,6 +10,7 @@
 #include "render/device.h"
 #include "render/mesh_object.h"
 #include "render/text_layout.h"
+#include "render/view_shape.h"
 
 namespace {
 
@@ -20,12 +23,17 @@ void DrawIfLoaded(MeshObject* object) {
     if (object) object->Draw();
 }
 
+// A distance of the original's 480-row picture, in this picture's rows.
+LONG Scaled(LONG rows) {
+    return static_cast<LONG>(std::lround(static_cast<float>(rows) * viewShape.hudScale));
+}
+
 void DrawHud() {
     const LONG width = static_cast<LONG>(viewWidth);
     const LONG height = static_cast<LONG>(viewHeight);
-    RECT messageLine = {0, 5, width, 40};
+    RECT messageLine = {0, Scaled(5), width, Scaled(40)};
     hudFont->DrawTextA(nullptr, messageText, -1, &messageLine, DT_CENTER, hudColour);
-    RECT scoreLine = {0, height - 80, width, height};
+    RECT scoreLine = {static_cast<LONG>(viewShape.scoreLeft), height - Scaled(80), width, height};
     hudFont->DrawTextA(nullptr, scoreText, -1, &scoreLine, DT_SINGLELINE, hudColour);
     // In the middle, between the two lines, so that it hides neither.
     if (racePaused) {
@@ -44,9 +52,10 @@ void RenderFrame() {
                       GameOptions.lightsOn ? nightSky : daySky, 1.0f, 0);
 
         // The aspect ratio is 1.0 whatever the window: the picture has always
-        // been stretched to the view's width.
+        // been stretched to the view's width. Only a back buffer of the
+        // display's own size widens the view instead (render/view_shape.h).
         D3DXMATRIX projection;
-        D3DXMatrixPerspectiveFovLH(&projection, 0.785398185f, 1.0f, 3.7f, 500.0f);
+        D3DXMatrixPerspectiveFovLH(&projection, 0.785398185f, viewShape.aspect, 3.7f, 500.0f);
         device->SetTransform(D3DTS_PROJECTION, &projection);
         D3DXMATRIX view;
         const D3DXVECTOR3 eye(cameraEye.x, cameraEye.y, cameraEye.z);

@@ -12,12 +12,25 @@ void SetCheck(HWND dialog, int id, bool checked) {
     SendDlgItemMessageA(dialog, id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+struct SizeButton {
+    int id;
+    uint32_t width;
+};
+constexpr SizeButton sizeButtons[] = {{IDC_SIZE_640, 640},
+                                      {IDC_SIZE_800, 800},
+                                      {IDC_SIZE_1024, 1024},
+                                      {IDC_SIZE_DESKTOP, displaySizeWidth}};
+
 // The size buttons are each a group of their own, so the system leaves the
 // others alone when one is chosen; the dialog clears them itself.
-void ChooseSize(HWND dialog, uint32_t width, int otherId, int anotherId) {
-    pendingOptions.windowWidth = width;
-    SetCheck(dialog, otherId, false);
-    SetCheck(dialog, anotherId, false);
+void ChooseSize(HWND dialog, int chosenId) {
+    for (const SizeButton& button : sizeButtons) {
+        if (button.id == chosenId) {
+            pendingOptions.windowWidth = button.width;
+        } else {
+            SetCheck(dialog, button.id, false);
+        }
+    }
 }
 
 // The check boxes keep their own visible state; the pending value follows each
@@ -34,9 +47,9 @@ INT_PTR OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         SetCheck(dialog, IDC_WINDOWED, pendingOptions.windowed != 0);
         SetCheck(dialog, IDC_MUSIC, pendingOptions.musicOn != 0);
         SetCheck(dialog, IDC_LIGHTS, pendingOptions.lightsOn != 0);
-        SetCheck(dialog, IDC_SIZE_640, pendingOptions.windowWidth == 640);
-        SetCheck(dialog, IDC_SIZE_800, pendingOptions.windowWidth == 800);
-        SetCheck(dialog, IDC_SIZE_1024, pendingOptions.windowWidth == 1024);
+        for (const SizeButton& button : sizeButtons) {
+            SetCheck(dialog, button.id, pendingOptions.windowWidth == button.width);
+        }
         return TRUE;
     }
     if (message != WM_COMMAND) return FALSE;
@@ -55,13 +68,10 @@ INT_PTR OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
             EndDialog(dialog, IDCANCEL);
             return TRUE;
         case IDC_SIZE_640:
-            ChooseSize(dialog, 640, IDC_SIZE_800, IDC_SIZE_1024);
-            return FALSE;
         case IDC_SIZE_800:
-            ChooseSize(dialog, 800, IDC_SIZE_640, IDC_SIZE_1024);
-            return FALSE;
         case IDC_SIZE_1024:
-            ChooseSize(dialog, 1024, IDC_SIZE_640, IDC_SIZE_800);
+        case IDC_SIZE_DESKTOP:
+            ChooseSize(dialog, LOWORD(wParam));
             return FALSE;
         case IDC_WINDOWED:
             Toggle(pendingOptions.windowed);

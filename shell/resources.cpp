@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/message_box.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -39,12 +40,15 @@ const ResourceModule gameResources = {
               }},
          }},
     },
-    // Accelerators: Alt with '?' or '/' opens About.
+    // Accelerators: Alt with '?' or '/' opens About; Alt+Enter switches between
+    // window and full screen.
     {
         {IDC_KESTRUNE,
          {
              {FALT, '?', static_cast<WORD>(IDM_ABOUT)},
              {FALT, '/', static_cast<WORD>(IDM_ABOUT)},
+             {static_cast<BYTE>(FVIRTKEY | FALT), static_cast<WORD>(VK_RETURN),
+              static_cast<WORD>(IDM_SWITCH_FULL_SCREEN)},
          }},
     },
     // Dialogs
@@ -60,7 +64,8 @@ const ResourceModule gameResources = {
          142,
          {
              {Kind::AutoCheckBox, "Windowed", IDC_WINDOWED, 22, 15, 69, 15, WS_TABSTOP_STYLE},
-             {Kind::GroupBox, "Window Size", IDC_WINDOW_SIZE, 15, 35, 72, 61, 0},
+             // Taller than the original's 61 units, for the fourth size.
+             {Kind::GroupBox, "Window Size", IDC_WINDOW_SIZE, 15, 35, 72, 75, 0},
              {Kind::AutoRadioButton, "640 x 480", IDC_SIZE_640, 22, 46, 57, 10, WS_GROUP_STYLE},
              {Kind::AutoRadioButton, "800 x 600", IDC_SIZE_800, 22, 62, 55, 10, WS_GROUP_STYLE},
              {Kind::AutoRadioButton, "1024 x 768", IDC_SIZE_1024, 22, 78, 56, 10, WS_GROUP_STYLE},
@@ -69,6 +74,7 @@ const ResourceModule gameResources = {
              {Kind::PushButton, "&Cancel", IDC_OPTIONS_CANCEL, 145, 113, 50, 14, WS_TABSTOP_STYLE},
              {Kind::AutoCheckBox, "Background Music", IDC_MUSIC, 106, 17, 84, 10, WS_TABSTOP_STYLE},
              {Kind::AutoCheckBox, "Lights", IDC_LIGHTS, 106, 33, 35, 10, WS_TABSTOP_STYLE},
+             {Kind::AutoRadioButton, "Desktop", IDC_SIZE_DESKTOP, 22, 94, 57, 10, WS_GROUP_STYLE},
          }},
         {IDD_ABOUTBOX,
          "About",

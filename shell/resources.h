@@ -22,6 +22,8 @@ constexpr UINT IDM_EXIT = 105;
 constexpr UINT IDM_START = 32771;
 constexpr UINT IDM_OPTIONS = 32772;
 constexpr UINT IDM_HTMLHELP = 32774;
+// Alt+Enter: windowed or full screen (no menu item).
+constexpr UINT IDM_SWITCH_FULL_SCREEN = 32775;
 
 // Options dialog controls.
 constexpr int IDC_WINDOWED = 1000;
@@ -33,6 +35,8 @@ constexpr int IDC_OPTIONS_OK = 1005;
 constexpr int IDC_OPTIONS_CANCEL = 1006;
 constexpr int IDC_MUSIC = 1007;
 constexpr int IDC_LIGHTS = 1008;
+// Full screen at the display's own size.
+constexpr int IDC_SIZE_DESKTOP = 1010;
 // About dialog controls.
 constexpr int IDC_ABOUT_ICON = 2;
 constexpr int IDC_ABOUT_LINK = 1009;

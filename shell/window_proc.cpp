@@ -51,6 +51,9 @@ LRESULT MenuCommand(HWND window, WPARAM wParam, LPARAM lParam) {
             DialogBoxParamA(appInstance, IDD_ABOUTBOX, window, AboutDialogProc, 0);
             SetPaused(false);
             return 0;
+        case IDM_SWITCH_FULL_SCREEN:
+            SwitchWindowedAndFullScreen();
+            return 0;
         default:
             return DefWindowProcA(window, WM_COMMAND, wParam, lParam);
     }

@@ -64,7 +64,10 @@ TEST(HelpPage, IsSelfContainedAndCoversTheGame) {
           "driven through every part of the course", "rocking back and forth",
           // Pausing and the keys.
           "<kbd>P</kbd>", "Paused: press P, Start or click to go on", "Driving with the keys",
-          "<kbd>W</kbd>", "<kbd>A</kbd>", "<kbd>S</kbd>", "<kbd>D</kbd>", "&larr;"}) {
+          "<kbd>W</kbd>", "<kbd>A</kbd>", "<kbd>S</kbd>", "<kbd>D</kbd>", "&larr;",
+          // Full screen keeps the picture's shape; Alt+Enter and when it acts.
+          "black bars", "Desktop", "<kbd>Alt</kbd>+<kbd>Enter</kbd>",
+          "In a race it takes effect at once"}) {
         EXPECT_NE(page.find(topic), std::string::npos) << topic;
     }
 }

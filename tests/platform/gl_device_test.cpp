@@ -129,6 +129,37 @@ TEST_F(BackBuffer, PresentStretchesItOverAWindowResizedSinceCreation) {
     EXPECT_EQ(mismatches, 0) << "drawable pixels that are not their back-buffer pixel doubled";
 }
 
+// Full screen, the picture keeps its shape on a display of another one:
+// centred at the largest size that fits, black bars beside or above it.
+TEST_F(BackBuffer, PresentKeepsAFullScreenPicturesShapeBetweenBlackBars) {
+    ASSERT_NO_FATAL_FAILURE(CreateDevice(FullScreenPresentation(64, 48)));
+    struct Display {
+        int width, height;
+        RECT picture;
+    };
+    for (const Display& display : {Display{160, 60, {40, 0, 120, 60}},    // wide: pillarbox
+                                   Display{64, 100, {0, 26, 64, 74}}}) {  // tall: letterbox
+        ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0), D3D_OK);
+        ASSERT_TRUE(context->SetDrawableSize(display.width, display.height));
+        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        std::vector<uint8_t> shown(static_cast<size_t>(display.width) * display.height * 4);
+        ASSERT_TRUE(context->MakeCurrent());
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, context->DefaultFramebuffer());
+        glReadPixels(0, 0, display.width, display.height, GL_RGBA, GL_UNSIGNED_BYTE, shown.data());
+        int wrong = 0;
+        for (int y = 0; y < display.height; ++y) {
+            for (int x = 0; x < display.width; ++x) {
+                const uint8_t* p =
+                    &shown[(static_cast<size_t>(display.height - 1 - y) * display.width + x) * 4];
+                const RECT& in = display.picture;
+                const bool inside = x >= in.left && x < in.right && y >= in.top && y < in.bottom;
+                if (p[0] != (inside ? 255 : 0) || p[1] != p[0] || p[2] != p[0]) ++wrong;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << display.width << " x " << display.height;
+    }
+}
+
 TEST_F(BackBuffer, ResetRebuildsItAtTheNewSizeAndFormat) {
     D3DPRESENT_PARAMETERS smaller = FullScreenPresentation(32, 24);
     ASSERT_EQ(device->Reset(&smaller), D3D_OK);

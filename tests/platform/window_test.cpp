@@ -76,7 +76,7 @@ TEST_F(MessageQueue, QuitCarriesItsExitCode) {
 ResourceModule TestModule() {
     ResourceModule module;
     module.strings = {{103, "Kestrune"}};
-    module.accelerators = {{109, {{FALT, '?', 104}, {0, 'q', 7}}}};
+    module.accelerators = {{109, {{FALT, '?', 104}, {0, 'q', 7}, {FVIRTKEY | FALT, VK_RETURN, 9}}}};
     module.dialogs = {{106, "Options", "MS Shell Dlg", 8, 0, 0, 0, 210, 142, {}}};
     return module;
 }
@@ -100,8 +100,16 @@ TEST_F(MessageQueue, AcceleratorsMatchTheCharacterAndTheAltKey) {
     EXPECT_EQ(TranslateAcceleratorA(&window, table, &plainQ), 1);
     EXPECT_EQ(TranslateAcceleratorA(&window, table, &keyDown), 0);
     EXPECT_EQ(TranslateAcceleratorA(nullptr, table, &altQuestion), 0);
+    // A virtual-key entry matches the key's press with Alt, not its character.
+    MSG altEnter{&window, WM_SYSKEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+    MSG enter{&window, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+    MSG altReturnCharacter{&window, WM_SYSCHAR, VK_RETURN, 0, 0, {0, 0}};
+    EXPECT_EQ(TranslateAcceleratorA(&window, table, &enter), 0);
+    EXPECT_EQ(TranslateAcceleratorA(&window, table, &altReturnCharacter), 0);
+    EXPECT_EQ(TranslateAcceleratorA(&window, table, &altEnter), 1);
     // The command arrives with 1 in the high word: it came from an accelerator.
-    EXPECT_EQ(received, (std::vector<UINT>{MAKEWPARAM(104, 1), MAKEWPARAM(7, 1)}));
+    EXPECT_EQ(received,
+              (std::vector<UINT>{MAKEWPARAM(104, 1), MAKEWPARAM(7, 1), MAKEWPARAM(9, 1)}));
     DestroyAcceleratorTable(table);
 }
 

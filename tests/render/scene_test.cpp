@@ -13,6 +13,7 @@
 #include "race/game_state.h"
 #include "render/device.h"
 #include "render/mesh_object.h"
+#include "render/view_shape.h"
 #include "tests/support/media_folder.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/recording_direct3d.h"
@@ -49,6 +50,7 @@ class SceneOrder : public ::testing::Test {
         GameOptions = GameOptionsRecord{};
         viewWidth = 640.0f;
         viewHeight = 480.0f;
+        viewShape = ViewShape{};
     }
 
     RecordingDevice& Recording() { return *direct.device; }
@@ -200,6 +202,37 @@ TEST_F(SceneOrder, APausedRaceSaysSoInTheMiddleBetweenTheLines) {
     Recording().ClearCalls();
     RenderFrame();
     EXPECT_EQ(Recording().CallsNamed("DrawCoverage").size(), 2u);
+}
+
+// At the display's own size the view widens with the display, and the lines
+// keep their size and places relative to the picture's height and centre:
+// readable on a 3840 x 2160 screen.
+TEST_F(SceneOrder, AtTheDisplaysSizeTheViewWidensAndTheLinesGrowWithThePicture) {
+    const ViewShape wide = DisplaySizeViewShape(1920.0f, 1080.0f);
+    EXPECT_FLOAT_EQ(wide.aspect, 4.0f / 3.0f);
+    EXPECT_EQ(wide.scoreLeft, 240);
+    EXPECT_FLOAT_EQ(DisplaySizeViewShape(1024.0f, 768.0f).aspect, 1.0f);
+
+    std::strcpy(messageText, "GAME OVER");
+    std::strcpy(scoreText, "SCORE: 3 BEST TIME: 61.24\n");
+    viewWidth = 3840.0f;
+    viewHeight = 2160.0f;
+    viewShape = DisplaySizeViewShape(viewWidth, viewHeight);
+    ASSERT_EQ(ResetDeviceForm(false, false, 3840, 2160), S_OK);
+    Recording().ClearCalls();
+    RenderFrame();
+    const auto lines = Recording().CallsNamed("DrawCoverage");
+    ASSERT_EQ(lines.size(), 2u);
+    const auto& message = lines[0]->arguments;  // left, top, width, height
+    EXPECT_GE(message.at(1), 5 * 4.5 - 1);
+    EXPECT_LE(message.at(1) + message.at(3), 40 * 4.5 + 1);
+    EXPECT_GE(message.at(3), 60);  // the 24-pixel letters of 480 rows, grown
+    EXPECT_NEAR(static_cast<double>(message.at(0)),
+                static_cast<double>(3840 - (message.at(0) + message.at(2))), 2);
+    const auto& scoreLine = lines[1]->arguments;
+    EXPECT_GE(scoreLine.at(1), 2160 - 80 * 4.5);
+    EXPECT_GE(scoreLine.at(0), 480);  // the left edge of the 4:3 picture in the middle
+    EXPECT_LT(scoreLine.at(0), 480 + 20);
 }
 
 // The frame as a player sees it, drawn by the OpenGL device on a headless

@@ -28,7 +28,7 @@ TEST_F(OptionsDialog, OpensWithTheChecksOfTheCurrentOptions) {
     EXPECT_EQ(dialog.ItemCheck(IDC_SIZE_800), BST_CHECKED);
     EXPECT_EQ(dialog.ItemCheck(IDC_SIZE_1024), BST_UNCHECKED);
     // Every box is set, checked or not.
-    EXPECT_EQ(dialog.checks.size(), 6u);
+    EXPECT_EQ(dialog.checks.size(), 7u);
 }
 
 TEST_F(OptionsDialog, ChoosingASizeLeavesExactlyThatOneCheckedAndOkStoresIt) {
@@ -49,6 +49,21 @@ TEST_F(OptionsDialog, ChoosingASizeLeavesExactlyThatOneCheckedAndOkStoresIt) {
     EXPECT_EQ(GameOptions.windowWidth, 800u);
     EXPECT_EQ(FileBytes(),
               (std::vector<uint8_t>{0x20, 0x03, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}));
+}
+
+TEST_F(OptionsDialog, TheDesktopSizeIsAFourthChoiceStoredAsWidthZero) {
+    dialog.Init(OptionsDialogProc);
+    EXPECT_EQ(dialog.ItemCheck(IDC_SIZE_DESKTOP), BST_UNCHECKED);
+    dialog.ClickRadioButton(OptionsDialogProc, IDC_SIZE_DESKTOP);
+    EXPECT_EQ(dialog.ItemCheck(IDC_SIZE_640), BST_UNCHECKED);
+    EXPECT_EQ(dialog.ItemCheck(IDC_SIZE_DESKTOP), BST_CHECKED);
+    dialog.Command(OptionsDialogProc, IDC_OPTIONS_OK);
+    EXPECT_EQ(GameOptions.windowWidth, displaySizeWidth);
+    EXPECT_EQ(FileBytes(), (std::vector<uint8_t>{0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}));
+    dialog.Init(OptionsDialogProc);
+    EXPECT_EQ(dialog.ItemCheck(IDC_SIZE_DESKTOP), BST_CHECKED);
+    dialog.ClickRadioButton(OptionsDialogProc, IDC_SIZE_800);
+    EXPECT_EQ(dialog.ItemCheck(IDC_SIZE_DESKTOP), BST_UNCHECKED);
 }
 
 TEST_F(OptionsDialog, EachCheckBoxTogglesItsOwnOption) {
@@ -150,7 +165,8 @@ TEST(DialogTemplates, OptionsControlsInTheirOrder) {
     const std::vector<std::pair<int, std::string>> expected = {
         {1000, "Windowed"},  {1001, "Window Size"},      {1002, "640 x 480"},
         {1003, "800 x 600"}, {1004, "1024 x 768"},       {1005, "&OK"},
-        {1006, "&Cancel"},   {1007, "Background Music"}, {1008, "Lights"}};
+        {1006, "&Cancel"},   {1007, "Background Music"}, {1008, "Lights"},
+        {1010, "Desktop"}};
     ASSERT_EQ(options->controls.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(options->controls[i].id, expected[i].first);
@@ -161,6 +177,7 @@ TEST(DialogTemplates, OptionsControlsInTheirOrder) {
         EXPECT_TRUE(options->controls[radio].style & WS_GROUP_STYLE);
     }
     EXPECT_EQ(options->controls[5].kind, ControlKind::DefaultPushButton);
+    EXPECT_EQ(options->controls[9].kind, ControlKind::AutoRadioButton);
 }
 
 TEST(DialogTemplates, AboutHasItsLinkAndOk) {

@@ -84,6 +84,17 @@ TEST_F(OptionsFile, UnknownWidthIsIgnoredButTheFlagsAreTaken) {
     ExpectOptions(640, 0, 0, 1);
 }
 
+TEST_F(OptionsFile, TheDisplaySizeIsAWidthOfZeroThatSavesAndLoadsBack) {
+    GameOptions.windowWidth = displaySizeWidth;
+    GameOptions.windowed = 0;
+    SaveOptions();
+    EXPECT_EQ(folder.Read("options.kvz"),
+              (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}));
+    GameOptions = GameOptionsRecord{};
+    LoadOptions();
+    ExpectOptions(displaySizeWidth, 0, 1, 1);
+}
+
 TEST_F(OptionsFile, FieldsAreReadInFileOrderLittleEndian) {
     // 1024 (00 04 00 00), windowed 1, lights 0, music 0.
     folder.Write("options.kvz", {0x00, 0x04, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});

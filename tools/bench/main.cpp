@@ -65,7 +65,7 @@ constexpr const char* usage =
     "Sections:\n"
     "  logic    microseconds per racing frame with a device that draws nothing\n"
     "  height   TrackHeight with the triangle grid against a scan of every triangle\n"
-    "  render   frames per second on the headless EGL context at four sizes,\n"
+    "  render   frames per second on the headless EGL context at five sizes,\n"
     "           beside frames that only clear and present\n"
     "  start    the Start command to the first presented frame in a fresh process,\n"
     "           and the peak memory of a race beside the GL driver's floor\n"
@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
                                    report.trackHeight);
     }
     if (wanted("render")) {
-        Progress("rendering (four back-buffer sizes, a lap each run)");
+        Progress("rendering (five back-buffer sizes, a lap each run)");
         report.rendering = MeasureRendering(runs);
     }
     if (wanted("start")) {

@@ -1,6 +1,7 @@
 // The real renderer on the headless EGL context (Mesa's llvmpipe when there
 // is no GPU): an autopilot lap of the game beside frames that only clear and
-// present, at the window's size and at the three full-screen sizes.
+// present, at the window's size, at the three full-screen sizes and at a
+// display's own size.
 #include <epoxy/gl.h>
 
 #include <chrono>
@@ -14,6 +15,7 @@
 #include "race/game_state.h"
 #include "render/device.h"
 #include "render/mesh_object.h"
+#include "render/view_shape.h"
 
 namespace {
 
@@ -27,15 +29,18 @@ struct Presentation {
     int width;
     int height;
     bool windowed;
+    bool displaySize = false;
 };
 
 // The window as the default options start it (32-bit, the drawable's size),
-// then the three full-screen choices of the Options (16-bit back buffer).
+// then the three full-screen choices of the Options (16-bit back buffer), and
+// the "Desktop" choice on a 1920 x 1080 display: its widened view.
 constexpr Presentation presentations[] = {
     {"640x480 window", 640, 480, true},
     {"640x480 full screen", 640, 480, false},
     {"800x600 full screen", 800, 600, false},
     {"1024x768 full screen", 1024, 768, false},
+    {"1920x1080 desktop", 1920, 1080, false, true},
 };
 
 double SecondsSince(Clock::time_point start) {
@@ -66,14 +71,18 @@ RenderFigures MeasureOne(const Presentation& presentation, int runs) {
     }
     // What the Start command's display step sets for this choice.
     GameOptions.windowed = presentation.windowed ? 1 : 0;
-    GameOptions.windowWidth = static_cast<uint32_t>(presentation.width);
+    GameOptions.windowWidth =
+        presentation.displaySize ? displaySizeWidth : static_cast<uint32_t>(presentation.width);
     viewWidth = static_cast<float>(presentation.width);
     viewHeight = static_cast<float>(presentation.height);
+    viewShape =
+        presentation.displaySize ? DisplaySizeViewShape(viewWidth, viewHeight) : ViewShape{};
     if (FAILED(InitDirect3D(context->Window(), presentation.windowed, GameOptions.lightsOn != 0,
                             presentation.width, presentation.height)) ||
         FAILED(LoadMeshes())) {
         figures.missing = "no device";
         ReleaseDevice();
+        viewShape = ViewShape{};
         return figures;
     }
     phase = NewRace;
@@ -100,6 +109,7 @@ RenderFigures MeasureOne(const Presentation& presentation, int runs) {
     figures.framesPerSecond = Median(full);
     figures.clearFramesPerSecond = Median(clear);
     ReleaseDevice();
+    viewShape = ViewShape{};
     return figures;
 }
 

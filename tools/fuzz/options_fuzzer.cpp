@@ -51,7 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Only a width the game offers is taken; the flags are kept as read.
     const uint32_t width = ReadU32(data);
     FUZZ_REQUIRE(GameOptions.windowWidth ==
-                 (width == 640 || width == 800 || width == 1024 ? width : defaults.windowWidth));
+                 (width == 640 || width == 800 || width == 1024 || width == displaySizeWidth
+                      ? width
+                      : defaults.windowWidth));
     FUZZ_REQUIRE(GameOptions.windowed == ReadU32(data + 4));
     FUZZ_REQUIRE(GameOptions.lightsOn == ReadU32(data + 8));
     FUZZ_REQUIRE(GameOptions.musicOn == ReadU32(data + 12));

@@ -136,10 +136,20 @@ effect at the next start.</p>
 <table>
 <tr><th>Option</th><th>Effect</th></tr>
 <tr><td>Windowed</td><td>Play in the window; unticked, the game fills the screen.</td></tr>
-<tr><td>Window Size</td><td>The picture size for full-screen play: 640 x 480, 800 x 600 or 1024 x 768.</td></tr>
+<tr><td>Window Size</td><td>The picture size for full-screen play: 640 x 480, 800 x 600 or 1024 x 768,
+or Desktop: your screen's own size, the view as tall as the others and wider on a wide screen.
+The picture keeps its shape: on a wider or taller screen it is shown as large as fits, centred,
+with black bars beside it or above and below it. With the cursor over a bar the car steers as
+with the cursor at the picture's edge.</td></tr>
 <tr><td>Lights</td><td>Race at night, by the light of your headlamp.</td></tr>
 <tr><td>Background Music</td><td>Remembered with the other options.</td></tr>
 </table>
+
+<h2>Window or full screen</h2>
+<p>Press <kbd>Alt</kbd>+<kbd>Enter</kbd> to switch between the window and full screen, as the
+Windowed option does; the choice is saved with the options.
+In a race it takes effect at once, and the race goes on where it was.
+On the title picture it takes effect when the next race starts.</p>
 
 <h2>Menus</h2>
 <table>

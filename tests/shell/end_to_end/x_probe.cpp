@@ -12,11 +12,17 @@
 //                                                top-left pixels
 //   x_probe close WINDOW                         asks the window to close, as
 //                                                its close box does
+//   x_probe picture SHOT.png                     the box round every pixel that
+//                                                is not black, and the black
+//                                                pixels outside it: prints
+//                                                "X Y WIDTH HEIGHT" (nothing
+//                                                but black: "0 0 0 0")
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -219,6 +225,31 @@ int MatchesBmp(char** argv) {
     return 0;
 }
 
+int PictureBox(char** argv) {
+    Picture shot;
+    if (!ReadPng(argv[2], shot) || shot.width == 0) {
+        std::fprintf(stderr, "x_probe: cannot read %s\n", argv[2]);
+        return 1;
+    }
+    int left = shot.width, top = shot.height, right = -1, bottom = -1;
+    for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+            const uint8_t* seen = &shot.rgb[(static_cast<size_t>(y) * shot.width + x) * 3];
+            if (seen[0] == 0 && seen[1] == 0 && seen[2] == 0) continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    if (right < 0) {
+        std::printf("0 0 0 0\n");
+    } else {
+        std::printf("%d %d %d %d\n", left, top, right - left + 1, bottom - top + 1);
+    }
+    return 0;
+}
+
 int Close(char** argv) {
     Display* display = OpenDisplay();
     if (display == nullptr) return 1;
@@ -245,8 +276,9 @@ int main(int argc, char** argv) {
     if (command == "changed" && argc == 4) return Changed(argv);
     if (command == "matches-bmp" && argc == 4) return MatchesBmp(argv);
     if (command == "close" && argc == 3) return Close(argv);
+    if (command == "picture" && argc == 3) return PictureBox(argv);
     std::fprintf(stderr,
                  "usage: x_probe snapshot OUT.png [X Y W H] | area WINDOW | changed A.png B.png |"
-                 " matches-bmp PICTURE.bmp SHOT.png | close WINDOW\n");
+                 " matches-bmp PICTURE.bmp SHOT.png | close WINDOW | picture SHOT.png\n");
     return 2;
 }

@@ -33,7 +33,8 @@ stop_session() {
 trap stop_session EXIT
 
 # start_x_server LOG [XVFB_OPTION...]: a private X server on the first free
-# display number, exported as DISPLAY. It never resets: by default an X server
+# display number, exported as DISPLAY, its screen `xvfb_screen` (1024x768x24
+# unless the script sets another). It never resets: by default an X server
 # starts afresh whenever its last client leaves, and a game connecting in that
 # moment (while xdotool's last look has just ended, say) is turned away.
 start_x_server() {
@@ -41,7 +42,7 @@ start_x_server() {
     shift
     rm -f "$out/display"
     exec 3>"$out/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset "$@" >"$log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${xvfb_screen:-1024x768x24}" -nolisten tcp -noreset "$@" >"$log" 2>&1 &
     xvfb_pid=$!
     exec 3>&-
     for _ in $(seq 300); do
