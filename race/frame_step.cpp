@@ -3,16 +3,19 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/ghost_path.h"
 #include "core/options.h"
 #include "platform/clock.h"
 #include "race/game_state.h"
 #include "race/lap_rule.h"
 #include "race/race_links.h"
+#include "race/race_records.h"
 
 namespace {
 
 constexpr uint8_t escapeKey = 0x1B;
-constexpr uint8_t carKey = 0x43;  // C
+constexpr uint8_t carKey = 0x43;    // C
+constexpr uint8_t ghostKey = 0x47;  // G
 constexpr float noBestTime = 1000000.0f;
 
 // The race clock is single precision on purpose: readings are rounded to floats
@@ -38,6 +41,7 @@ void RunRacingFrame() {
     // Written before the car moves, so the frame of the fifth lap shows lap 4.
     std::snprintf(scoreText, sizeof scoreText, "Lap:%d Time:%.2f\n", lapCount,
                   static_cast<double>(raceTime));
+    WriteLapTimesText();
     raceLinks.driveCar();
     raceLinks.renderFrame();
     // After drawing: a hit shows first in the next frame, and a wreck in the
@@ -48,17 +52,11 @@ void RunRacingFrame() {
 
 void FinishRace() {
     UpdateScoreText();
+    KeepFinishedRace();
+    WriteRaceLapsText();
     ShowRaceMessage(5);
     if (GameOptions.musicOn) raceLinks.playCue(RaceCue::FinishMusic);
     phase = NewRace;
-}
-
-// The score line as it stands; "0.00" until a race has been finished, as the
-// start-up line shows it.
-void WriteScoreLine() {
-    const float shown = bestTime == noBestTime ? 0.0f : bestTime;
-    std::snprintf(scoreText, sizeof scoreText, "SCORE: %d BEST TIME: %.2f\n", score,
-                  static_cast<double>(shown));
 }
 
 void EndWreckedRace() {
@@ -67,6 +65,7 @@ void EndWreckedRace() {
     score = 0;
     WriteScoreLine();
     ShowRaceMessage(6);
+    lapTimesText[0] = '\0';
     raceLinks.renderFrame();
     phase = NewRace;
     raceLinks.stopEngine();
@@ -83,6 +82,7 @@ void StepFrame() {
         case NewRace:
             raceLinks.resetRace();
             StartLaps();
+            raceGhost.Clear();
             phase = Waiting;
             break;
         case Waiting:
@@ -103,6 +103,13 @@ void StepFrame() {
     }
     // A tap not read by this frame belonged to a phase that reads no keys.
     std::memset(keyPressed, 0, sizeof keyPressed);
+}
+
+// "0.00" until a race has been finished, as the start-up line shows it.
+void WriteScoreLine() {
+    const float shown = bestTime == noBestTime ? 0.0f : bestTime;
+    std::snprintf(scoreText, sizeof scoreText, "SCORE: %d BEST TIME: %.2f\n", score,
+                  static_cast<double>(shown));
 }
 
 void UpdateScoreText() {
@@ -158,6 +165,8 @@ void PressKey(uint8_t key) {
         LeaveRaceByEscape();
         return;
     }
+    // The ghost hides and shows again in any phase; it is only drawn.
+    if (key == ghostKey) ghostShown = !ghostShown;
     keyPressed[key] = 1;
 }
 
@@ -167,6 +176,7 @@ void ReleaseKey(uint8_t key) {
 
 void LeaveRaceByEscape() {
     phaseBeforePause = notPaused;
+    lapTimesText[0] = '\0';
     raceLinks.leaveRace();
 }
 

@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/ghost_path.h"
 #include "core/options.h"
+#include "core/records_file.h"
 #include "platform/clock.h"
 #include "race/game_state.h"
+#include "race/lap_rule.h"
+#include "race/race_records.h"
 
 DWORD fakeMilliseconds = 0;
 std::vector<std::string> raceCalls;
@@ -79,6 +83,13 @@ void ResetGameStateForTest() {
     std::strcpy(scoreText, "SCORE: 0");
     std::strcpy(messageText, "Welcome");
     GameOptions = GameOptionsRecord{};
+    // No records file, no ghost: a test that wants them names its own files.
+    recordsFileName.clear();
+    ghostFileName.clear();
+    LoadPlayerRecords();
+    ghostShown = true;
+    StartLaps();
+    lastZone = 0;
 }
 
 void RaceFixture::SetUp() {
