@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/ghost_path.h"
 #include "core/options.h"
 #include "core/random.h"
 #include "drive/obstacles.h"
@@ -127,6 +128,8 @@ void DriveCar() {
     car.x += dx;
     car.z += dz;
     car.y = TrackHeight(car.x, car.z) + rideHeight;
+    // The race's path, which becomes the ghost if the race is the fastest.
+    raceGhost.Record(GhostSample{raceTime, car.x, car.y, car.z, yaw});
 
     UpdateCamera();
     UpdateHeadlight();

@@ -18,7 +18,8 @@ void UpdateWaitingScene();
 
 // Racing: steers and moves the car by mouseX, mouseY and frameTime, tests the
 // road at the end of the asked step, holds the car inside the world's edge,
-// re-pitches the engine, and moves camera, headlight, trees and robots.
+// re-pitches the engine, notes the car's place on the race's ghost path, and
+// moves camera, headlight, trees and robots.
 void DriveCar();
 
 // Puts the camera behind the car by its position and yaw.

@@ -3,18 +3,21 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/ghost_path.h"
 #include "core/options.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "race/game_state.h"
 #include "race/lap_rule.h"
 #include "race/race_links.h"
+#include "race/race_records.h"
 #include "race/steering_input.h"
 
 namespace {
 
 constexpr uint8_t escapeKey = 0x1B;
 constexpr uint8_t carKey = 0x43;         // C
+constexpr uint8_t ghostKey = 0x47;       // G
 constexpr uint8_t pauseKey = 0x50;       // P
 constexpr uint8_t pauseBreakKey = 0x13;  // the Pause key
 // The click's keys, so that the keys alone can play a race.
@@ -52,6 +55,7 @@ void RunRacingFrame() {
     std::snprintf(scoreText, sizeof scoreText, "Lap:%d Time:%.2f\n", lapCount,
                   static_cast<double>(raceTime));
     RampKeySteering(frameTime);
+    WriteLapTimesText();
     raceLinks.driveCar();
     raceLinks.renderFrame();
     // After drawing: a hit shows first in the next frame, and a wreck in the
@@ -62,17 +66,11 @@ void RunRacingFrame() {
 
 void FinishRace() {
     UpdateScoreText();
+    KeepFinishedRace();
+    WriteRaceLapsText();
     ShowRaceMessage(5);
     if (GameOptions.musicOn) raceLinks.playCue(RaceCue::FinishMusic);
     phase = NewRace;
-}
-
-// The score line as it stands; "0.00" until a race has been finished, as the
-// start-up line shows it.
-void WriteScoreLine() {
-    const float shown = bestTime == noBestTime ? 0.0f : bestTime;
-    std::snprintf(scoreText, sizeof scoreText, "SCORE: %d BEST TIME: %.2f\n", score,
-                  static_cast<double>(shown));
 }
 
 void EndWreckedRace() {
@@ -81,6 +79,7 @@ void EndWreckedRace() {
     score = 0;
     WriteScoreLine();
     ShowRaceMessage(6);
+    lapTimesText[0] = '\0';
     raceLinks.renderFrame();
     phase = NewRace;
     raceLinks.stopEngine();
@@ -119,6 +118,7 @@ void StepFrame() {
             racePaused = false;
             raceLinks.resetRace();
             StartLaps();
+            raceGhost.Clear();
             phase = Waiting;
             break;
         case Waiting:
@@ -140,6 +140,13 @@ void StepFrame() {
     }
     // A tap not read by this frame belonged to a phase that reads no keys.
     std::memset(keyPressed, 0, sizeof keyPressed);
+}
+
+// "0.00" until a race has been finished, as the start-up line shows it.
+void WriteScoreLine() {
+    const float shown = bestTime == noBestTime ? 0.0f : bestTime;
+    std::snprintf(scoreText, sizeof scoreText, "SCORE: %d BEST TIME: %.2f\n", score,
+                  static_cast<double>(shown));
 }
 
 void UpdateScoreText() {
@@ -233,6 +240,11 @@ void PressKey(uint8_t key) {
         if (!repeat) StartRaceClock();
         return;
     }
+    // The ghost hides and shows again in any phase; it is only drawn.
+    if (key == ghostKey) {
+        if (!repeat) ghostShown = !ghostShown;
+        return;
+    }
     PressSteeringKey(key);
     keyPressed[key] = 1;
 }
@@ -244,6 +256,7 @@ void ReleaseKey(uint8_t key) {
 void LeaveRaceByEscape() {
     phaseBeforePause = notPaused;
     racePaused = false;
+    lapTimesText[0] = '\0';
     raceLinks.leaveRace();
 }
 

@@ -12,6 +12,9 @@ void StepFrame();
 // Counts a race into the score, keeps the best time, writes the score line.
 void UpdateScoreText();
 
+// Writes the score line as it stands, without counting a race.
+void WriteScoreLine();
+
 // Suspends the game (menu, move, minimise) or lets it go on: back to the phase
 // it was suspended in, a running race with its clock restarted so that time
 // spent suspended never counts.

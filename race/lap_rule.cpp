@@ -10,11 +10,16 @@ constexpr int32_t allRoadZones = 0x3E;
 
 }  // namespace
 
+float lapTimes[lapsPerRace] = {};
+float lapStartTime = 0.0f;
+
 void StartLaps() {
     // Without this a race after a wreck away from the line counted a lap in
     // its first frame, the car standing in zone 0.
     lastZone = startZone;
     zonesEntered = 0;
+    for (float& time : lapTimes) time = 0.0f;
+    lapStartTime = 0.0f;
 }
 
 void EnterZone(int32_t zone) {
@@ -25,6 +30,9 @@ void EnterZone(int32_t zone) {
         // far side of the circuit.
         if (zonesEntered == allRoadZones) {
             zonesEntered = 0;
+            if (lapCount >= 0 && lapCount < lapsPerRace)
+                lapTimes[lapCount] = raceTime - lapStartTime;
+            lapStartTime = raceTime;
             ++lapCount;
             // Equality, not at-least: the race ends on the fifth lap and no
             // sixth can be counted before the next frame ends it.

@@ -7,7 +7,13 @@
 constexpr int32_t startZone = 0;
 constexpr int32_t lapsPerRace = 5;
 
-// A new race: the car stands in the start zone and has driven no zone yet.
+// The time of each lap of the race, in order (0 for laps not yet driven), and
+// the race time at which the lap being driven began.
+extern float lapTimes[lapsPerRace];
+extern float lapStartTime;
+
+// A new race: the car stands in the start zone and has driven no zone yet,
+// nor timed any lap.
 void StartLaps();
 
 // Applies the lap rule for a car found in road zone `zone` (0..5): on a zone

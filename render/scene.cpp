@@ -5,9 +5,11 @@
 #include "core/camera.h"
 #include "core/options.h"
 #include "race/game_state.h"
+#include "race/race_records.h"
 #include "render/d3dx_font.h"
 #include "render/d3dx_math.h"
 #include "render/device.h"
+#include "render/ghost_drawing.h"
 #include "render/mesh_object.h"
 #include "render/text_layout.h"
 #include "render/view_shape.h"
@@ -40,6 +42,16 @@ void DrawHud() {
         RECT pausedLine = {0, height / 2 - 20, width, height / 2 + 20};
         hudFont->DrawTextA(nullptr, pausedText, -1, &pausedLine, DT_CENTER, hudColour);
     }
+}
+
+// The lap times at the left, under the message line and above the score
+// line, clear of the road ahead in the middle of the picture.
+void DrawLapTimes() {
+    if (lapTimesText[0] == '\0') return;
+    const LONG width = static_cast<LONG>(viewWidth);
+    const LONG height = static_cast<LONG>(viewHeight);
+    RECT lapLines = {8, 40, width, height - 80};
+    hudFont->DrawTextA(nullptr, lapTimesText, -1, &lapLines, DT_LEFT, hudColour);
 }
 
 }  // namespace
@@ -77,9 +89,13 @@ void RenderFrame() {
         // Unsorted, with depth writes on: the trees are flat and face the
         // camera together.
         for (MeshObject* tree : treeObjects) DrawIfLoaded(tree);
+        DrawGhost();
         device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
 
-        if (hudFont) DrawHud();
+        if (hudFont) {
+            DrawHud();
+            DrawLapTimes();
+        }
         device->EndScene();
     }
     // Presented even when the scene could not begin: the picture then shows

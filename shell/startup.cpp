@@ -2,13 +2,16 @@
 
 #include <cstring>
 
+#include "core/ghost_path.h"
 #include "core/media_path.h"
 #include "core/options.h"
+#include "core/records_file.h"
 #include "drive/track_map.h"
 #include "platform/dsound.h"
 #include "platform/gdi_bitmap.h"
 #include "race/frame_step.h"
 #include "race/game_state.h"
+#include "race/race_records.h"
 #include "shell/game_links.h"
 #include "shell/resources.h"
 #include "shell/window_proc.h"
@@ -33,6 +36,8 @@ GdiBitmap splashBitmap;
 void SetMediaFileNames() {
     optionsFileName = UserOptionsFileName();
     mediaOptionsFileName = MediaPath("options.kvz");
+    recordsFileName = UserRecordsFileName();
+    ghostFileName = UserGhostFileName();
     splashFileName = MediaPath("velmo2.bmp");
     helpFileName = MediaPath("velmo.htm");
     trackMapFileName = MediaPath("trackmap16.bmp");
@@ -77,6 +82,9 @@ bool InitInstance(HINSTANCE instance, int showCommand) {
 
     score = -1;
     UpdateScoreText();
+    // After the first score line, which the start-up's race time of 0 would
+    // otherwise turn into the best time.
+    LoadPlayerRecords();
     ConnectGame();
 
     ShowWindow(mainWindow, showCommand);

@@ -8,7 +8,7 @@
 # the media there, seeds one corpus per target from them and runs each target
 # for SECONDS (default 600), two at a time. TARGET names a target without its
 # "kestrune-fuzz-" prefix (x-file, wav-file, track-map, bmp-image, png-image,
-# jpeg-image, dds-image, options); the default is all of them.
+# jpeg-image, dds-image, options, player-records); the default is all of them.
 #
 # Under build-fuzz/fuzz/: seeds/<target> (made anew each run), corpus/<target>
 # (what the fuzzer learnt, kept between runs), artifacts/<target> (inputs that
@@ -24,7 +24,8 @@ fi
 
 seconds=${1:-600}
 shift || true
-all_targets=(x-file wav-file track-map bmp-image png-image jpeg-image dds-image options)
+all_targets=(x-file wav-file track-map bmp-image png-image jpeg-image dds-image options
+  player-records)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all_targets[@]}")
 

@@ -67,7 +67,9 @@ TEST(HelpPage, IsSelfContainedAndCoversTheGame) {
           "<kbd>W</kbd>", "<kbd>A</kbd>", "<kbd>S</kbd>", "<kbd>D</kbd>", "&larr;",
           // Full screen keeps the picture's shape; Alt+Enter and when it acts.
           "black bars", "Desktop", "<kbd>Alt</kbd>+<kbd>Enter</kbd>",
-          "In a race it takes effect at once"}) {
+          "In a race it takes effect at once",
+          // The records are kept, and the ghost can be hidden.
+          "Best lap", "ghost", "Press <kbd>G</kbd>", "records.txt"}) {
         EXPECT_NE(page.find(topic), std::string::npos) << topic;
     }
 }

@@ -4,17 +4,23 @@
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "core/ghost_path.h"
 #include "core/options.h"
+#include "core/records_file.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "race/game_state.h"
 #include "race/lap_rule.h"
 #include "race/race_links.h"
+#include "race/race_records.h"
 #include "race/steering_input.h"
 #include "tests/support/race_fixture.h"
+#include "tests/support/temporary_directory.h"
 
 namespace {
 
@@ -558,4 +564,89 @@ TEST_F(KeySteering, WhicheverHandMovedLastSteers) {
     Frame(100);
     EXPECT_NEAR(mouseX, 0.5f, 1e-5);
     EXPECT_NEAR(mouseY, 0.5f, 1e-5);
+}
+
+TEST_F(FrameStep, EachLapShowsItsTimeForAFewSecondsAndTheFinishShowsEveryLap) {
+    StartRacing();
+    for (int lap = 0; lap < 5; ++lap) zoneScript.insert(zoneScript.end(), {1, 2, 3, 4, 5, 0});
+    for (int i = 0; i < 6; ++i) Frame(1000);
+    ASSERT_EQ(lapCount, 1);
+    // As the lap line, the lap's time shows from the frame after it was counted.
+    EXPECT_STREQ(lapTimesText, "");
+    Frame(1000);
+    EXPECT_STREQ(scoreText, "Lap:1 Time:7.00\n");
+    EXPECT_STREQ(lapTimesText, "Lap 1: 6.00\n");
+    Frame(1000);
+    Frame(1000);
+    EXPECT_STREQ(lapTimesText, "Lap 1: 6.00\n");
+    Frame(1000);
+    EXPECT_STREQ(lapTimesText, "");  // four seconds on
+    while (phase == Racing) Frame(1000);
+    Frame(1000);
+    EXPECT_STREQ(messageText, "You made it 5 laps!");
+    EXPECT_STREQ(lapTimesText,
+                 "Lap 1: 6.00\nLap 2: 6.00\nLap 3: 6.00\nLap 4: 6.00\nLap 5: 6.00\n"
+                 "Best lap: 6.00\n");
+    Frame(1000);  // the next race waits with the last one's laps on show
+    EXPECT_NE(lapTimesText[0], '\0');
+
+    // The next race shows the best lap of all races beside each of its own.
+    StartRacing();
+    raceTime = 0.0f;  // the doubles' race set-up leaves these to the test
+    lapCount = 0;
+    zoneScriptPosition = 0;
+    for (int i = 0; i < 7; ++i) Frame(500);
+    EXPECT_STREQ(lapTimesText, "Lap 1: 3.00\nBest lap: 6.00\n");
+}
+
+TEST_F(FrameStep, AFinishedRaceIsKeptInTheRecordsFileAndAWreckNever) {
+    const TemporaryDirectory dataHome;
+    recordsFileName = dataHome.File("kestrune/records.txt");
+    ghostFileName = dataHome.File("kestrune/ghost.kgh");
+    auto race = [this](bool wrecked) {
+        StartRacing();
+        raceTime = 0.0f;
+        lapCount = 0;
+        racingFrames = 0;
+        zoneScript.clear();
+        zoneScriptPosition = 0;
+        for (int lap = 0; lap < 5; ++lap) zoneScript.insert(zoneScript.end(), {1, 2, 3, 4, 5, 0});
+        wreckInFrame = wrecked ? 20 : 0;
+        raceGhost.Record(GhostSample{0.5f, 1.0f, 2.0f, 3.0f, 0.25f});  // as DriveCar does
+        while (phase == Racing) Frame(1000);
+        Frame(1000);  // the race ends
+    };
+    race(true);
+    EXPECT_FALSE(std::ifstream(recordsFileName).is_open());
+    EXPECT_FALSE(std::ifstream(ghostFileName).is_open());
+
+    race(false);
+    std::ifstream saved(recordsFileName);
+    const std::string text((std::istreambuf_iterator<char>(saved)), {});
+    EXPECT_EQ(text, "kestrune-records 1\nbest-race-time 30\nbest-lap-time 6\n");
+    EXPECT_TRUE(std::ifstream(ghostFileName).is_open());
+
+    // The next start shows the kept best time in its first score line, and
+    // knows the ghost.
+    ResetGameStateForTest();
+    recordsFileName = dataHome.File("kestrune/records.txt");
+    ghostFileName = dataHome.File("kestrune/ghost.kgh");
+    score = -1;
+    UpdateScoreText();
+    LoadPlayerRecords();
+    EXPECT_STREQ(scoreText, "SCORE: 0 BEST TIME: 30.00\n");
+    EXPECT_EQ(bestTime, 30.0f);
+    EXPECT_EQ(bestLapTime, 6.0f);
+    ASSERT_EQ(bestGhost.Samples().size(), 1u);
+    EXPECT_EQ(bestGhost.Samples()[0].x, 1.0f);
+}
+
+TEST_F(FrameStep, TheGKeyHidesAndShowsTheGhost) {
+    StartRacing();
+    EXPECT_TRUE(ghostShown);
+    PressKey(0x47);
+    ReleaseKey(0x47);
+    EXPECT_FALSE(ghostShown);
+    PressKey(0x47);
+    EXPECT_TRUE(ghostShown);
 }

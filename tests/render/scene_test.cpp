@@ -2,16 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/camera.h"
+#include "core/ghost_path.h"
 #include "core/options.h"
 #include "platform/egl_context.h"
 #include "race/game_state.h"
 #include "render/device.h"
+#include "render/ghost_drawing.h"
 #include "render/mesh_object.h"
 #include "render/view_shape.h"
 #include "tests/support/media_folder.h"
@@ -110,6 +113,38 @@ TEST_F(SceneOrder, DrawsOpaqueObjectsThenBlendedTreesThenTheTwoLines) {
     expected.insert(expected.end(),
                     {"SetRenderState:27=0", "DrawCoverage", "DrawCoverage", "EndScene", "Present"});
     EXPECT_EQ(Frame(), expected);
+}
+
+TEST_F(SceneOrder, TheGhostIsDrawnUntexturedAfterTheTreesWithoutWritingDepth) {
+    bestGhost.Record(GhostSample{0.5f, 10.0f, 2.0f, 20.0f, 1.0f});
+    bestGhost.Record(GhostSample{1.0f, 12.0f, 2.0f, 20.0f, 1.0f});
+    raceTime = 0.75f;
+    RenderFrame();
+    std::vector<std::string> frame = Frame();
+    const std::vector<std::string> ghost = {"tree3b.x.bmp", "none", "SetRenderState:14=0",
+                                            "SetRenderState:14=1", "SetRenderState:27=0"};
+    EXPECT_NE(std::search(frame.begin(), frame.end(), ghost.begin(), ghost.end()), frame.end());
+    EXPECT_EQ(Recording().CountOf("DrawMeshBuffers"), 41u);
+    EXPECT_TRUE(ghostDrawn);
+    EXPECT_FLOAT_EQ(ghostDrawnAt.x, 11.0f);
+    // The car after it binds its own texture again.
+    Recording().ClearCalls();
+    RenderFrame();
+    frame = Frame();
+    EXPECT_NE(std::find(frame.begin(), frame.end(), "cockpit.x.bmp"), frame.end());
+
+    // Hidden by the G key, or once its race is over, no ghost is drawn.
+    ghostShown = false;
+    Recording().ClearCalls();
+    RenderFrame();
+    EXPECT_EQ(Recording().CountOf("DrawMeshBuffers"), 40u);
+    ghostShown = true;
+    raceTime = 1.5f;
+    Recording().ClearCalls();
+    RenderFrame();
+    EXPECT_EQ(Recording().CountOf("DrawMeshBuffers"), 40u);
+    bestGhost.Clear();
+    raceTime = 0.0f;
 }
 
 TEST_F(SceneOrder, EveryPresentObjectIsDrawnAndRemovedOnesAreNot) {

@@ -12,21 +12,51 @@
 //
 //   build/kestrune-autopilot --record-replay tests/shell/golden_race.replay
 //
+// Record it with no records or ghost of an earlier race in the way, as the test
+// runs it: XDG_DATA_HOME=$(mktemp -d) before the command.
+//
 // The picture's fingerprint is that of Mesa's llvmpipe; another driver draws
 // other pixels, and only that line of the file then needs recording anew.
-#include <string>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/ghost_path.h"
 #include "core/options.h"
 #include "platform/module_path.h"
 #include "race/game_state.h"
+#include "render/ghost_drawing.h"
+#include "render/mesh_object.h"
 #include "tests/shell/headless_game.h"
 #include "tests/support/message_box_recorder.h"
+#include "tests/support/race_fixture.h"
 #include "tools/headless/race_replay.h"
 
 namespace {
 
 class GoldenReplay : public HeadlessGame {
   protected:
+    // The recorded race driven once more, from the program's Start; the
+    // frame's own check after each frame when given.
+    RaceOutcome DriveTheReplay(const Replay& replay,
+                               const std::function<void(long frame)>& afterFrame) {
+        // As the autopilot leaves the options after start-up.
+        GameOptions = GameOptionsRecord{};
+        GameOptions.lightsOn = static_cast<uint32_t>(replay.lightsOn);
+        size_t moves = 0;
+        auto hand = [&] {
+            const MousePixel mouse = replay.path[std::min(moves, replay.path.size() - 1)];
+            ++moves;
+            return mouse;
+        };
+        return RunRace(*program, replay.moveEvery, hand, afterFrame, replay.outcome.frames + 1);
+    }
+
     void SetUp() override {
         // The program lives beside the generated media, as the autopilot does.
         SetModuleFileNameForTesting(GeneratedMediaDirectory() + "/../kestrune");
@@ -68,6 +98,64 @@ TEST_F(GoldenReplay, TheRecordedRaceEndsExactlyAsItDid) {
     EXPECT_EQ(end.message, recorded.message);
     EXPECT_EQ(end.scoreLine, recorded.scoreLine);
     EXPECT_EQ(end.picture, recorded.picture) << std::hex << end.picture;
+    EXPECT_TRUE(RecordedMessageBoxes().empty());
+}
+
+TEST_F(GoldenReplay, AFinishedRaceIsKeptAndItsGhostRetracesItExactly) {
+    Replay replay;
+    std::string error;
+    ASSERT_TRUE(ReadReplay(KESTRUNE_GOLDEN_REPLAY, replay, error)) << error;
+    ASSERT_TRUE(StartProgram());
+    const RaceOutcome first = DriveTheReplay(replay, nullptr);
+    ASSERT_EQ(FloatBits(first.raceTime), FloatBits(replay.outcome.raceTime));
+    const std::string records = dataHome.File("kestrune/records.txt");
+    const std::string ghost = dataHome.File("kestrune/ghost.kgh");
+    struct stat ghostFile {};
+    ASSERT_EQ(stat(ghost.c_str(), &ghostFile), 0);
+    EXPECT_LT(ghostFile.st_size, 100000);
+    std::printf("ghost of the golden race: %zu samples, %lld bytes\n", bestGhost.Samples().size(),
+                static_cast<long long>(ghostFile.st_size));
+
+    // A new start shows the kept best time before its first frame.
+    EglContext* context = program->Context();
+    CloseProgram();
+    program.reset();
+    ResetGameStateForTest();
+    program = std::make_unique<HeadlessProgram>(*context);
+    ASSERT_TRUE(StartProgram());
+    EXPECT_STREQ(scoreText, "SCORE: 0 BEST TIME: 83.83\n");
+    ASSERT_FALSE(bestGhost.Empty());
+
+    // The same race with the ghost drawn: the ghost stands exactly where the
+    // car is at every sampled moment, and the race ends exactly as recorded.
+    size_t sampledFramesMet = 0;
+    size_t ghostFrames = 0;
+    const std::vector<GhostSample>& samples = bestGhost.Samples();
+    auto afterFrame = [&](long) {
+        if (!ghostDrawn) return;
+        ghostDrawn = false;  // frames that draw nothing leave it so
+        ++ghostFrames;
+        const auto sample =
+            std::lower_bound(samples.begin(), samples.end(), raceTime,
+                             [](const GhostSample& one, float time) { return one.time < time; });
+        if (sample == samples.end() || sample->time != raceTime) return;
+        ++sampledFramesMet;
+        EXPECT_EQ(ghostDrawnAt.x, carObject->position.x) << raceTime;
+        EXPECT_EQ(ghostDrawnAt.y, carObject->position.y) << raceTime;
+        EXPECT_EQ(ghostDrawnAt.z, carObject->position.z) << raceTime;
+        EXPECT_EQ(ghostDrawnAt.yaw, carObject->rotation.y) << raceTime;
+    };
+    const RaceOutcome second = DriveTheReplay(replay, afterFrame);
+    EXPECT_EQ(sampledFramesMet, samples.size());
+    EXPECT_GT(ghostFrames, samples.size());
+    const RaceOutcome& recorded = replay.outcome;
+    EXPECT_TRUE(second.ended);
+    EXPECT_EQ(second.frames, recorded.frames);
+    EXPECT_EQ(second.laps, recorded.laps);
+    EXPECT_EQ(second.hits, recorded.hits);
+    EXPECT_EQ(FloatBits(second.raceTime), FloatBits(recorded.raceTime));
+    EXPECT_EQ(second.message, recorded.message);
+    EXPECT_EQ(second.scoreLine, recorded.scoreLine);
     EXPECT_TRUE(RecordedMessageBoxes().empty());
 }
 

@@ -33,6 +33,7 @@ void HeadlessGame::SetUp() {
     ResetGameStateForTest();
     RecordedMessageBoxes().clear();
     setenv("XDG_CONFIG_HOME", configHome.Path().c_str(), 1);
+    setenv("XDG_DATA_HOME", dataHome.Path().c_str(), 1);
     DirectSoundCreateWithoutOutputForTesting(true);
     ASSERT_NE(sharedContext, nullptr) << contextError;
     program = std::make_unique<HeadlessProgram>(*sharedContext);

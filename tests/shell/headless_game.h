@@ -57,6 +57,9 @@ class HeadlessGame : public ::testing::Test {
     // The player's configuration folder: the game's options file of the
     // test's own, never the real player's.
     TemporaryDirectory configHome;
+    // Their data folder: the records and the ghost, never the real player's,
+    // nor an earlier test's.
+    TemporaryDirectory dataHome;
     std::unique_ptr<HeadlessProgram> program;
 
   private:

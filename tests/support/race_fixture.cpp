@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/ghost_path.h"
 #include "core/options.h"
+#include "core/records_file.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "race/game_state.h"
+#include "race/lap_rule.h"
+#include "race/race_records.h"
 #include "race/steering_input.h"
 
 DWORD fakeMilliseconds = 0;
@@ -90,6 +94,13 @@ void ResetGameStateForTest() {
     std::strcpy(scoreText, "SCORE: 0");
     std::strcpy(messageText, "Welcome");
     GameOptions = GameOptionsRecord{};
+    // No records file, no ghost: a test that wants them names its own files.
+    recordsFileName.clear();
+    ghostFileName.clear();
+    LoadPlayerRecords();
+    ghostShown = true;
+    StartLaps();
+    lastZone = 0;
 }
 
 void RaceFixture::SetUp() {

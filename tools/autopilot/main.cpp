@@ -11,6 +11,8 @@
 //
 // Exit code 0 when the race was finished, 1 when it ended otherwise, 2 on bad
 // arguments or when the game could not start.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -19,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ghost_path.h"
 #include "core/media_path.h"
 #include "core/options.h"
 #include "platform/gdi_bitmap.h"
@@ -38,7 +41,9 @@ constexpr const char* usage =
     "usage: kestrune-autopilot [OPTION]...\n"
     "Runs the game headless and drives one race of five laps along the circuit,\n"
     "then prints the race message, the score line and the frames, laps, hits and\n"
-    "message boxes of the race. Exit status 0 when the race was finished, 1 when\n"
+    "message boxes of the race, and the size of the ghost it keeps: like the game,\n"
+    "it keeps the records and the ghost of the best race in $XDG_DATA_HOME/kestrune/\n"
+    "(~/.local/share/kestrune/). Exit status 0 when the race was finished, 1 when\n"
     "it ended otherwise, 2 on bad arguments or when the game could not start.\n"
     "\n"
     "  --night                 race at night (the default is by day)\n"
@@ -259,6 +264,12 @@ int main(int argc, char** argv) {
                          arguments.audioPath.c_str());
         }
     }
+    // The records and the ghost are where the game keeps them: the player's
+    // data folder, or the one XDG_DATA_HOME names.
+    struct stat ghostFile {};
+    const long ghostBytes =
+        stat(ghostFileName.c_str(), &ghostFile) == 0 ? static_cast<long>(ghostFile.st_size) : 0;
+    std::printf("ghost: %zu samples, %ld bytes\n", bestGhost.Samples().size(), ghostBytes);
     if (recordingReplay && !WriteReplay(arguments.replayPath, replay)) {
         std::fprintf(stderr, "kestrune-autopilot: cannot write %s\n", arguments.replayPath.c_str());
         return 2;

@@ -35,6 +35,7 @@
 #include <string>
 
 #include "bench_lap.h"
+#include "core/ghost_path.h"
 #include "core/media_path.h"
 #include "core/options.h"
 #include "measures.h"
@@ -148,8 +149,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kestrune-bench: the game made no window\n");
         return 2;
     }
-    // The default options, whatever the player saved.
+    // The default options, whatever the player saved, and no ghost of the
+    // player's best race but where a row says so.
     GameOptions = GameOptionsRecord{};
+    bestGhost.Clear();
     UseBenchClock();
 
     if (wanted("logic") || wanted("height")) {

@@ -17,6 +17,8 @@ inline double Median(std::vector<double> values) {
 struct LogicFigures {
     std::string missing;
     double microsecondsPerFrame = 0.0;
+    // The same lap, runs taken by turns with the first, racing its own ghost.
+    double microsecondsPerFrameWithGhost = 0.0;
     long racingFrames = 0;  // in one lap
     bool lapCompleted = false;
 };

@@ -6,6 +6,8 @@
 // to mutate quickly.
 //
 // The game's headers first: jpeglib.h defines TRUE and FALSE as macros.
+#include "core/ghost_path.h"
+#include "core/records_file.h"
 #include "drive/track_map.h"
 #include "platform/file_bytes.h"
 #include "platform/gdi_bitmap.h"
@@ -766,6 +768,11 @@ bool Accepted(const std::string& target, const Bytes& bytes) {
         return bitmap.LoadFromMemory(bytes.data(), bytes.size());
     }
     if (target == "options") return bytes.size() >= 16;
+    if (target == "player-records") {
+        PlayerRecords records;
+        GhostPath ghost;
+        return DecodeRecords(bytes, records) || ghost.Decode(bytes);
+    }
     RgbaImage image;
     return DecodeImage(bytes.data(), bytes.size(), image) >= 0;
 }
@@ -779,8 +786,9 @@ int main(int argc, char** argv) {
     }
     const fs::path media = argv[1];
     const fs::path corpora = argv[2];
-    const char* const targets[] = {"x-file",    "wav-file",   "track-map", "bmp-image",
-                                   "png-image", "jpeg-image", "dds-image", "options"};
+    const char* const targets[] = {"x-file",    "wav-file",  "track-map",
+                                   "bmp-image", "png-image", "jpeg-image",
+                                   "dds-image", "options",   "player-records"};
     for (const char* target : targets) fs::create_directories(corpora / target);
 
     // The media themselves, each to the targets that read its kind.
@@ -857,6 +865,15 @@ int main(int argc, char** argv) {
     Bytes shortRecord = OptionsRecord(800, 0, 0, 0);
     shortRecord.resize(12);
     Save(corpora / "options", "short.kvz", shortRecord);
+
+    const std::string records = EncodeRecords(PlayerRecords{83.8339844f, 16.6170044f});
+    Save(corpora / "player-records", "records.txt", Bytes(records.begin(), records.end()));
+    GhostPath ghost;
+    for (int frame = 1; frame <= 120; ++frame) {
+        const float time = static_cast<float>(frame) / 60.0f;
+        ghost.Record(GhostSample{time, 100.0f - time, 2.5f, time * 3.0f, time * 0.1f});
+    }
+    Save(corpora / "player-records", "ghost.kgh", ghost.Encode());
 
     bool allAccepted = true;
     for (const char* target : targets) {

@@ -110,7 +110,7 @@ out when it is near.</li>
 <li>Every tree or Zorvek you touch damages the car. The <b>fourth hit wrecks it</b> and the
 race is over.</li>
 <li>The score counts the races you finish in a row; a wreck sets it back to zero. The best
-time of the races you finish is kept as long as the game runs.</li>
+time of the races you finish is kept from game to game (see <i>Records and the ghost</i>).</li>
 <li>A white fence runs round the edge of the world: the car stops against it, and you can
 turn and drive back.</li>
 </ul>
@@ -129,6 +129,24 @@ turn and drive back.</li>
 <p>The line at the bottom shows the lap and the race time while you drive
 (<span class="message">Lap:2 Time:31.40</span>), and between races the score and the best
 time (<span class="message">SCORE: 1 BEST TIME: 74.25</span>). Click to start the next race.</p>
+
+<h2>Records and the ghost</h2>
+<p>Your best race time and your best lap are kept when you finish a race, and shown again the
+next time you play: the bottom line shows the best time from the start. A wrecked race keeps
+nothing.</p>
+<p>After each lap its time shows at the left of the picture for four seconds, with your best
+lap of all finished races (<span class="message">Lap 2: 15.84</span>,
+<span class="message">Best lap: 15.21</span>); when you finish, every lap of the race shows
+there until you click for the next one.</p>
+<p>Your best race also drives with you: its <b>ghost</b>, a pale see-through car, follows the
+path your car took in that race, moment by moment. It hits nothing and counts no laps: it only
+shows you where you stood at that time. Press <kbd>G</kbd> during a race to hide the ghost, and
+again to show it.</p>
+<p>The records and the ghost are kept in <code>~/.local/share/kestrune/</code> (or
+<code>$XDG_DATA_HOME/kestrune/</code>): <code>records.txt</code>, which you can read, and
+<code>ghost.kgh</code>. Delete them to start afresh. A damaged file is left aside as
+<code>records.txt.damaged</code> or <code>ghost.kgh.damaged</code> and the game starts
+without it.</p>
 
 <h2>Options</h2>
 <p><b>File &gt; Options...</b> opens the options. They are saved when you press OK and take

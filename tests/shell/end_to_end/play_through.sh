@@ -21,6 +21,9 @@ if [ ! -d "$media" ]; then
 fi
 # The player's options go into a configuration folder of the test's own.
 export XDG_CONFIG_HOME=$out/config
+# And the records and the ghost into a data folder of its own, empty at the
+# start, so that no earlier race's records change what the picture shows.
+export XDG_DATA_HOME=$out/data
 options=$XDG_CONFIG_HOME/kestrune/options.kvz
 # shellcheck source=x_session.sh
 . "$(dirname "$(realpath "$0")")/x_session.sh"
@@ -32,7 +35,7 @@ mkdir -p "$out"
 rm -f "$out"/*.png "$out"/kestrune.log
 # The test starts from the default options (windowed, lights on, 640 wide),
 # kept as the player's own so that no file in the media folder stands in.
-rm -rf "$XDG_CONFIG_HOME"
+rm -rf "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 mkdir -p "$(dirname "$options")"
 printf '\x80\x02\0\0\x01\0\0\0\x01\0\0\0\x01\0\0\0' >"$options"
 
