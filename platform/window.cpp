@@ -1,6 +1,7 @@
 #include "platform/window.h"
 
 #include <atomic>
+#include <bitset>
 #include <deque>
 #include <list>
 #include <memory>
@@ -26,6 +27,9 @@ const EventPump* eventPump = nullptr;
 int fullScreenDisplayWidth = 0;
 int fullScreenDisplayHeight = 0;
 std::atomic<bool> programActive{true};
+// Keys whose press fired a virtual-key accelerator and have not been released:
+// a held key repeats its press, and a switch must not flip with every repeat.
+std::bitset<256> acceleratorKeysHeld;
 
 std::deque<MSG>& Queue() {
     static std::deque<MSG> queue;
@@ -248,6 +252,9 @@ int TranslateAcceleratorA(HWND window, HACCEL table, MSG* message) {
     const UINT kind = message->message;
     const bool character = kind == WM_CHAR || kind == WM_SYSCHAR;
     const bool key = kind == WM_KEYDOWN || kind == WM_SYSKEYDOWN;
+    if ((kind == WM_KEYUP || kind == WM_SYSKEYUP) && message->wParam < 256) {
+        acceleratorKeysHeld.reset(message->wParam);
+    }
     if (!character && !key) return 0;
     const bool alt = kind == WM_SYSCHAR || kind == WM_SYSKEYDOWN;
     for (const ACCEL& entry : table->resource->entries) {
@@ -257,6 +264,10 @@ int TranslateAcceleratorA(HWND window, HACCEL table, MSG* message) {
         if (entry.fVirt & (FSHIFT | FCONTROL)) continue;
         if (((entry.fVirt & FALT) != 0) != alt) continue;
         if (entry.key != message->wParam) continue;
+        if (key && entry.key < 256) {
+            if (acceleratorKeysHeld.test(entry.key)) return 1;  // a repeat: taken, not acted on
+            acceleratorKeysHeld.set(entry.key);
+        }
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(entry.cmd, 1), 0);
         return 1;
     }

@@ -104,12 +104,20 @@ TEST_F(MessageQueue, AcceleratorsMatchTheCharacterAndTheAltKey) {
     MSG altEnter{&window, WM_SYSKEYDOWN, VK_RETURN, 0, 0, {0, 0}};
     MSG enter{&window, WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
     MSG altReturnCharacter{&window, WM_SYSCHAR, VK_RETURN, 0, 0, {0, 0}};
+    MSG returnUp{&window, WM_SYSKEYUP, VK_RETURN, 0, 0, {0, 0}};
+    EXPECT_EQ(TranslateAcceleratorA(&window, table, &returnUp), 0);  // from no earlier press
     EXPECT_EQ(TranslateAcceleratorA(&window, table, &enter), 0);
     EXPECT_EQ(TranslateAcceleratorA(&window, table, &altReturnCharacter), 0);
     EXPECT_EQ(TranslateAcceleratorA(&window, table, &altEnter), 1);
+    // Held, the key repeats its press: taken, but the switch acts once until
+    // the key is released.
+    EXPECT_EQ(TranslateAcceleratorA(&window, table, &altEnter), 1);
+    EXPECT_EQ(TranslateAcceleratorA(&window, table, &returnUp), 0);
+    EXPECT_EQ(TranslateAcceleratorA(&window, table, &altEnter), 1);
     // The command arrives with 1 in the high word: it came from an accelerator.
     EXPECT_EQ(received,
-              (std::vector<UINT>{MAKEWPARAM(104, 1), MAKEWPARAM(7, 1), MAKEWPARAM(9, 1)}));
+              (std::vector<UINT>{MAKEWPARAM(104, 1), MAKEWPARAM(7, 1), MAKEWPARAM(9, 1),
+                                 MAKEWPARAM(9, 1)}));
     DestroyAcceleratorTable(table);
 }
 
