@@ -322,8 +322,12 @@ TEST_F(FrameStep, PausedByThePlayerTheRaceStandsSilentUntilPOrTheClick) {
 }
 
 TEST_F(FrameStep, PauseActsOnlyOnARunningRace) {
-    PressKey(0x50);  // the splash: no race
+    PressKey(0x50);  // a race still being set up
     ReleaseKey(0x50);
+    fakeDeviceExists = false;  // the splash: no race at all
+    PressKey(0x50);
+    ReleaseKey(0x50);
+    fakeDeviceExists = true;
     StepFrame();
     PressKey(0x50);  // a race waiting for its click
     ReleaseKey(0x50);

@@ -189,6 +189,24 @@ TEST_F(ControllerPlay, UnpluggingMidRaceChangesNothingElse) {
     EXPECT_EQ(mouseY, 1.0f);
 }
 
+TEST_F(ControllerPlay, UnpluggedWhilePausedTheRaceWaitsForTheOtherHands) {
+    StartRacing();
+    pad->SetStick(0, -32768);
+    LoopOnce();
+    Tap(SDL_CONTROLLER_BUTTON_START);
+    ASSERT_TRUE(racePaused);
+    const float timeBefore = raceTime;
+    pad->Unplug();
+    for (int i = 0; i < 10; ++i) LoopOnce();
+    EXPECT_TRUE(racePaused);
+    EXPECT_EQ(raceTime, timeBefore);
+    PressKey(0x50);  // P: the keyboard goes on, with the stick let go
+    LoopOnce();
+    EXPECT_EQ(phase, Racing);
+    EXPECT_EQ(mouseY, 0.0f);
+    EXPECT_TRUE(RecordedMessageBoxes().empty());
+}
+
 TEST_F(ControllerPlay, AHitRumblesBrieflyAndTheWreckLonger) {
     StartRacing();
     EXPECT_EQ(pad->highRumble, 0);

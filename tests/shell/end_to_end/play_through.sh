@@ -106,6 +106,20 @@ echo "changed while driving: $driving"
 awk -v d="$driving" -v s="$standing" 'BEGIN { exit !(d > 0.2 && d > 2 * s) }' ||
     fail "the car did not move: $driving of the picture changed (waiting: $standing)"
 
+# P pauses the race: the picture stands still, robots and all, while the
+# cursor still asks for full speed; P again goes on.
+xdotool key p
+sleep 0.3
+area_shot "$out/paused-a.png"
+sleep 1
+area_shot "$out/paused-b.png"
+shot 03-paused
+paused=$(changed_fraction "$out/paused-a.png" "$out/paused-b.png")
+echo "changed while paused: $paused"
+awk -v p="$paused" 'BEGIN { exit !(p < 0.002) }' ||
+    fail "the paused race moved: $paused of the picture changed"
+xdotool key p
+
 # 4. Escape leaves the race and shows the splash again. xdotool's tap lasts a
 # few milliseconds and can fall between two slow frames (as under the
 # sanitizers); the game acts on the press itself, so not even that is lost.
