@@ -17,8 +17,8 @@ constexpr uint32_t displaySizeWidth = 0;
 
 extern GameOptionsRecord GameOptions;
 
-// Full path of the player's own "options.kvz", the only file the game writes;
-// start-up sets it to UserOptionsFileName().
+// Full path of the player's own "options.kvz"; start-up sets it to
+// UserOptionsFileName().
 extern std::string optionsFileName;
 
 // The "options.kvz" of the media folder: the starting options while the

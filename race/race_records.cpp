@@ -19,19 +19,17 @@ constexpr float lapTimeShownSeconds = 4.0f;
 // What the files hold, as last read or saved.
 PlayerRecords keptRecords;
 
-void AppendLine(const char* format, int lap, float seconds) {
+void AppendLap(int lap, float seconds) {
     const size_t used = std::strlen(lapTimesText);
-    if (lap > 0) {
-        std::snprintf(lapTimesText + used, sizeof lapTimesText - used, format, lap,
-                      static_cast<double>(seconds));
-    } else {
-        std::snprintf(lapTimesText + used, sizeof lapTimesText - used, format,
-                      static_cast<double>(seconds));
-    }
+    std::snprintf(lapTimesText + used, sizeof lapTimesText - used, "Lap %d: %.2f\n", lap,
+                  static_cast<double>(seconds));
 }
 
 void AppendBestLap() {
-    if (bestLapTime > 0.0f) AppendLine("Best lap: %.2f\n", 0, bestLapTime);
+    if (bestLapTime <= 0.0f) return;
+    const size_t used = std::strlen(lapTimesText);
+    std::snprintf(lapTimesText + used, sizeof lapTimesText - used, "Best lap: %.2f\n",
+                  static_cast<double>(bestLapTime));
 }
 
 }  // namespace
@@ -79,13 +77,12 @@ void WriteLapTimesText() {
     lapTimesText[0] = '\0';
     if (lapCount < 1 || lapCount > lapsPerRace) return;
     if (raceTime - lapStartTime >= lapTimeShownSeconds) return;
-    AppendLine("Lap %d: %.2f\n", lapCount, lapTimes[lapCount - 1]);
+    AppendLap(lapCount, lapTimes[lapCount - 1]);
     AppendBestLap();
 }
 
 void WriteRaceLapsText() {
     lapTimesText[0] = '\0';
-    for (int lap = 0; lap < lapsPerRace; ++lap)
-        AppendLine("Lap %d: %.2f\n", lap + 1, lapTimes[lap]);
+    for (int lap = 0; lap < lapsPerRace; ++lap) AppendLap(lap + 1, lapTimes[lap]);
     AppendBestLap();
 }

@@ -571,27 +571,30 @@ TEST_F(KeySteering, WhicheverHandMovedLastSteers) {
 }
 
 TEST_F(FrameStep, EachLapShowsItsTimeForAFewSecondsAndTheFinishShowsEveryLap) {
+    // Frames of an eighth of a second, the longest that counts whole: exact in
+    // binary, so the times below are exact too.
     StartRacing();
-    for (int lap = 0; lap < 5; ++lap) zoneScript.insert(zoneScript.end(), {1, 2, 3, 4, 5, 0});
-    for (int i = 0; i < 6; ++i) Frame(1000);
+    zoneScript.insert(zoneScript.end(), {1, 2, 3, 4, 5, 0});
+    zoneScript.insert(zoneScript.end(), 40, 0);  // the first lap's time on show
+    for (int lap = 1; lap < 5; ++lap) zoneScript.insert(zoneScript.end(), {1, 2, 3, 4, 5, 0});
+    for (int i = 0; i < 6; ++i) Frame(125);
     ASSERT_EQ(lapCount, 1);
     // As the lap line, the lap's time shows from the frame after it was counted.
     EXPECT_STREQ(lapTimesText, "");
-    Frame(1000);
-    EXPECT_STREQ(scoreText, "Lap:1 Time:7.00\n");
-    EXPECT_STREQ(lapTimesText, "Lap 1: 6.00\n");
-    Frame(1000);
-    Frame(1000);
-    EXPECT_STREQ(lapTimesText, "Lap 1: 6.00\n");
-    Frame(1000);
+    Frame(125);
+    EXPECT_STREQ(scoreText, "Lap:1 Time:0.88\n");
+    EXPECT_STREQ(lapTimesText, "Lap 1: 0.75\n");
+    for (int i = 0; i < 30; ++i) Frame(125);
+    EXPECT_STREQ(lapTimesText, "Lap 1: 0.75\n");  // 3.875 s on
+    Frame(125);
     EXPECT_STREQ(lapTimesText, "");  // four seconds on
-    while (phase == Racing) Frame(1000);
-    Frame(1000);
+    while (phase == Racing) Frame(125);
+    Frame(125);
     EXPECT_STREQ(messageText, "You made it 5 laps!");
     EXPECT_STREQ(lapTimesText,
-                 "Lap 1: 6.00\nLap 2: 6.00\nLap 3: 6.00\nLap 4: 6.00\nLap 5: 6.00\n"
-                 "Best lap: 6.00\n");
-    Frame(1000);  // the next race waits with the last one's laps on show
+                 "Lap 1: 0.75\nLap 2: 5.75\nLap 3: 0.75\nLap 4: 0.75\nLap 5: 0.75\n"
+                 "Best lap: 0.75\n");
+    Frame(125);  // the next race waits with the last one's laps on show
     EXPECT_NE(lapTimesText[0], '\0');
 
     // The next race shows the best lap of all races beside each of its own.
@@ -599,8 +602,8 @@ TEST_F(FrameStep, EachLapShowsItsTimeForAFewSecondsAndTheFinishShowsEveryLap) {
     raceTime = 0.0f;  // the doubles' race set-up leaves these to the test
     lapCount = 0;
     zoneScriptPosition = 0;
-    for (int i = 0; i < 7; ++i) Frame(500);
-    EXPECT_STREQ(lapTimesText, "Lap 1: 3.00\nBest lap: 6.00\n");
+    for (int i = 0; i < 7; ++i) Frame(100);
+    EXPECT_STREQ(lapTimesText, "Lap 1: 0.60\nBest lap: 0.75\n");
 }
 
 TEST_F(FrameStep, AFinishedRaceIsKeptInTheRecordsFileAndAWreckNever) {
@@ -617,8 +620,8 @@ TEST_F(FrameStep, AFinishedRaceIsKeptInTheRecordsFileAndAWreckNever) {
         for (int lap = 0; lap < 5; ++lap) zoneScript.insert(zoneScript.end(), {1, 2, 3, 4, 5, 0});
         wreckInFrame = wrecked ? 20 : 0;
         raceGhost.Record(GhostSample{0.5f, 1.0f, 2.0f, 3.0f, 0.25f});  // as DriveCar does
-        while (phase == Racing) Frame(1000);
-        Frame(1000);  // the race ends
+        while (phase == Racing) Frame(125);
+        Frame(125);  // the race ends
     };
     race(true);
     EXPECT_FALSE(std::ifstream(recordsFileName).is_open());
@@ -627,7 +630,7 @@ TEST_F(FrameStep, AFinishedRaceIsKeptInTheRecordsFileAndAWreckNever) {
     race(false);
     std::ifstream saved(recordsFileName);
     const std::string text((std::istreambuf_iterator<char>(saved)), {});
-    EXPECT_EQ(text, "kestrune-records 1\nbest-race-time 30\nbest-lap-time 6\n");
+    EXPECT_EQ(text, "kestrune-records 1\nbest-race-time 3.75\nbest-lap-time 0.75\n");
     EXPECT_TRUE(std::ifstream(ghostFileName).is_open());
 
     // The next start shows the kept best time in its first score line, and
@@ -638,9 +641,9 @@ TEST_F(FrameStep, AFinishedRaceIsKeptInTheRecordsFileAndAWreckNever) {
     score = -1;
     UpdateScoreText();
     LoadPlayerRecords();
-    EXPECT_STREQ(scoreText, "SCORE: 0 BEST TIME: 30.00\n");
-    EXPECT_EQ(bestTime, 30.0f);
-    EXPECT_EQ(bestLapTime, 6.0f);
+    EXPECT_STREQ(scoreText, "SCORE: 0 BEST TIME: 3.75\n");
+    EXPECT_EQ(bestTime, 3.75f);
+    EXPECT_EQ(bestLapTime, 0.75f);
     ASSERT_EQ(bestGhost.Samples().size(), 1u);
     EXPECT_EQ(bestGhost.Samples()[0].x, 1.0f);
 }

@@ -55,6 +55,8 @@ constexpr const char* usage =
     "  --record-replay FILE    record the race's mouse path and outcome into FILE,\n"
     "                          drawn at the replay's small size (tests/shell/\n"
     "                          golden_race.replay is one; see its test)\n"
+    "  --start-only            start the game, print the score line its first\n"
+    "                          frame shows (\"start: SCORE: ...\") and stop\n"
     "  --help                  this text\n";
 
 // Ten minutes of racing at 60 frames a second is far more than five laps.
@@ -69,6 +71,7 @@ struct Arguments {
     std::string splashPath;
     std::string replayPath;
     std::string audioPath;
+    bool startOnly = false;
 };
 
 // 0 when the arguments are good, else the exit code.
@@ -89,6 +92,8 @@ int ReadArguments(int argc, char** argv, Arguments& arguments) {
             arguments.splashPath = argv[++i];
         } else if (argument == "--audio" && i + 1 < argc) {
             arguments.audioPath = argv[++i];
+        } else if (argument == "--start-only") {
+            arguments.startOnly = true;
         } else if (argument == "--record-replay" && i + 1 < argc) {
             arguments.replayPath = argv[++i];
         } else {
@@ -199,6 +204,11 @@ int main(int argc, char** argv) {
     if (!program.Start()) {
         std::fprintf(stderr, "kestrune-autopilot: the game made no window\n");
         return 2;
+    }
+    if (arguments.startOnly) {
+        // What the first frame of a race will show: the kept best time, if any.
+        std::printf("start: %.*s\n", static_cast<int>(std::strcspn(scoreText, "\n")), scoreText);
+        return 0;
     }
     SoundRecording recording;
     if (!arguments.audioPath.empty() &&
