@@ -39,18 +39,19 @@ void DrawHud() {
     hudFont->DrawTextA(nullptr, scoreText, -1, &scoreLine, DT_SINGLELINE, hudColour);
     // In the middle, between the two lines, so that it hides neither.
     if (racePaused) {
-        RECT pausedLine = {0, height / 2 - 20, width, height / 2 + 20};
+        RECT pausedLine = {0, height / 2 - Scaled(20), width, height / 2 + Scaled(20)};
         hudFont->DrawTextA(nullptr, pausedText, -1, &pausedLine, DT_CENTER, hudColour);
     }
 }
 
-// The lap times at the left, under the message line and above the score
-// line, clear of the road ahead in the middle of the picture.
+// The lap times at the picture's left, under the message line and above the
+// score line, clear of the road ahead in the middle of the picture.
 void DrawLapTimes() {
     if (lapTimesText[0] == '\0') return;
     const LONG width = static_cast<LONG>(viewWidth);
     const LONG height = static_cast<LONG>(viewHeight);
-    RECT lapLines = {8, 40, width, height - 80};
+    RECT lapLines = {static_cast<LONG>(viewShape.scoreLeft) + Scaled(8), Scaled(40), width,
+                     height - Scaled(80)};
     hudFont->DrawTextA(nullptr, lapTimesText, -1, &lapLines, DT_LEFT, hudColour);
 }
 

@@ -13,6 +13,7 @@
 #include "core/options.h"
 #include "platform/egl_context.h"
 #include "race/game_state.h"
+#include "race/race_records.h"
 #include "render/device.h"
 #include "render/ghost_drawing.h"
 #include "render/mesh_object.h"
@@ -268,6 +269,20 @@ TEST_F(SceneOrder, AtTheDisplaysSizeTheViewWidensAndTheLinesGrowWithThePicture) 
     EXPECT_GE(scoreLine.at(1), 2160 - 80 * 4.5);
     EXPECT_GE(scoreLine.at(0), 480);  // the left edge of the 4:3 picture in the middle
     EXPECT_LT(scoreLine.at(0), 480 + 20);
+
+    // The lap times and the paused line grow and keep their places with them.
+    std::strcpy(lapTimesText, "Lap 1: 16.20\n");
+    racePaused = true;
+    Recording().ClearCalls();
+    RenderFrame();
+    racePaused = false;
+    lapTimesText[0] = '\0';
+    const auto withLaps = Recording().CallsNamed("DrawCoverage");
+    ASSERT_EQ(withLaps.size(), 4u);
+    for (size_t line = 2; line < 4; ++line) EXPECT_GE(withLaps[line]->arguments.at(3), 60);
+    const auto& lapLine = withLaps[3]->arguments;
+    EXPECT_GE(lapLine.at(0), 480);
+    EXPECT_GE(lapLine.at(1), 40 * 4.5 - 1);
 }
 
 // The frame as a player sees it, drawn by the OpenGL device on a headless
