@@ -115,9 +115,8 @@ TEST_F(MessageQueue, AcceleratorsMatchTheCharacterAndTheAltKey) {
     EXPECT_EQ(TranslateAcceleratorA(&window, table, &returnUp), 0);
     EXPECT_EQ(TranslateAcceleratorA(&window, table, &altEnter), 1);
     // The command arrives with 1 in the high word: it came from an accelerator.
-    EXPECT_EQ(received,
-              (std::vector<UINT>{MAKEWPARAM(104, 1), MAKEWPARAM(7, 1), MAKEWPARAM(9, 1),
-                                 MAKEWPARAM(9, 1)}));
+    EXPECT_EQ(received, (std::vector<UINT>{MAKEWPARAM(104, 1), MAKEWPARAM(7, 1), MAKEWPARAM(9, 1),
+                                           MAKEWPARAM(9, 1)}));
     DestroyAcceleratorTable(table);
 }
 
