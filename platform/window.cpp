@@ -1,7 +1,6 @@
 #include "platform/window.h"
 
 #include <atomic>
-#include <bitset>
 #include <deque>
 #include <list>
 #include <memory>
@@ -27,9 +26,6 @@ const EventPump* eventPump = nullptr;
 int fullScreenDisplayWidth = 0;
 int fullScreenDisplayHeight = 0;
 std::atomic<bool> programActive{true};
-// Keys whose press fired a virtual-key accelerator and have not been released:
-// a held key repeats its press, and a switch must not flip with every repeat.
-std::bitset<256> acceleratorKeysHeld;
 
 std::deque<MSG>& Queue() {
     static std::deque<MSG> queue;
@@ -238,7 +234,7 @@ void SetEventPump(const EventPump* pump) {
 HACCEL LoadAcceleratorsA(HINSTANCE instance, int id) {
     const AcceleratorResource* resource = FindAcceleratorResource(instance, id);
     if (resource == nullptr) return nullptr;
-    return new AcceleratorTable{resource};
+    return new AcceleratorTable{resource, {}};
 }
 
 BOOL DestroyAcceleratorTable(HACCEL table) {
@@ -253,7 +249,7 @@ int TranslateAcceleratorA(HWND window, HACCEL table, MSG* message) {
     const bool character = kind == WM_CHAR || kind == WM_SYSCHAR;
     const bool key = kind == WM_KEYDOWN || kind == WM_SYSKEYDOWN;
     if ((kind == WM_KEYUP || kind == WM_SYSKEYUP) && message->wParam < 256) {
-        acceleratorKeysHeld.reset(message->wParam);
+        table->keysHeld.reset(message->wParam);
     }
     if (!character && !key) return 0;
     const bool alt = kind == WM_SYSCHAR || kind == WM_SYSKEYDOWN;
@@ -265,8 +261,8 @@ int TranslateAcceleratorA(HWND window, HACCEL table, MSG* message) {
         if (((entry.fVirt & FALT) != 0) != alt) continue;
         if (entry.key != message->wParam) continue;
         if (key && entry.key < 256) {
-            if (acceleratorKeysHeld.test(entry.key)) return 1;  // a repeat: taken, not acted on
-            acceleratorKeysHeld.set(entry.key);
+            if (table->keysHeld.test(entry.key)) return 1;  // a repeat: taken, not acted on
+            table->keysHeld.set(entry.key);
         }
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(entry.cmd, 1), 0);
         return 1;

@@ -4,6 +4,7 @@
 // the toolkit window (fltk_window.h) is one kind, test doubles are others.
 // Every operation a kind does not have does nothing, so a double implements
 // only what its test looks at.
+#include <bitset>
 #include <cstdint>
 
 #include "platform/resources.h"
@@ -103,9 +104,12 @@ struct MenuObject {
 };
 using HMENU = MenuObject*;
 
-// A loaded accelerator table.
+// A loaded accelerator table, with the keys whose press fired one of its
+// virtual-key entries and have not been released: a held key repeats its
+// press, and a switch must not flip with every repeat.
 struct AcceleratorTable {
     const AcceleratorResource* resource;
+    std::bitset<256> keysHeld;
 };
 using HACCEL = AcceleratorTable*;
 

@@ -152,7 +152,9 @@ TEST_F(DisplayMode, AltEnterSwitchesARunningRaceToFullScreenAndBackAtOnce) {
     phase = Racing;
     HACCEL accelerators = LoadAcceleratorsA(&gameResources, IDC_KESTRUNE);
     MSG altEnter{&window, WM_SYSKEYDOWN, VK_RETURN, 0, 0, {0, 0}};
+    MSG enterUp{&window, WM_SYSKEYUP, VK_RETURN, 0, 0, {0, 0}};
     ASSERT_EQ(TranslateAcceleratorA(&window, accelerators, &altEnter), 1);
+    TranslateAcceleratorA(&window, accelerators, &enterUp);
 
     EXPECT_EQ(GameOptions.windowed, 0u);
     EXPECT_EQ(folder.Read("options.kvz").size(), 16u);
@@ -170,6 +172,7 @@ TEST_F(DisplayMode, AltEnterSwitchesARunningRaceToFullScreenAndBackAtOnce) {
     EXPECT_EQ(gameDevice.CountOf("SetRenderState"), 2u);
 
     ASSERT_EQ(TranslateAcceleratorA(&window, accelerators, &altEnter), 1);
+    TranslateAcceleratorA(&window, accelerators, &enterUp);
     EXPECT_EQ(GameOptions.windowed, 1u);
     EXPECT_EQ(GetWindowLongA(&window, GWL_STYLE), 0x10CF0000);
     EXPECT_EQ(GetMenu(&window), menu);
