@@ -531,16 +531,46 @@ void PlayPadTurn(void* data) {
     Fl::repeat_timeout(0.1, PlayPadTurn, data);
 }
 
-bool OptionsHasTheKeys() {
-    Fl_Window* modal = Fl::modal();
-    return modal != nullptr && modal->label() != nullptr &&
-           std::strcmp(modal->label(), "Options") == 0 && Fl::focus() != nullptr &&
-           Fl::focus()->window() == modal;
+// Whether the dialog `title` is open and holds the keys.
+std::function<bool()> DialogHasTheKeys(const char* title) {
+    return [title] {
+        Fl_Window* modal = Fl::modal();
+        return modal != nullptr && modal->label() != nullptr &&
+               std::strcmp(modal->label(), title) == 0 && Fl::focus() != nullptr &&
+               Fl::focus()->window() == modal;
+    };
+}
+
+std::vector<PadTurn> Tap(SDL_GameControllerButton button, std::function<bool()> ready = nullptr) {
+    return std::vector<PadTurn>{{std::move(ready), button, true}, {nullptr, button, false}};
+}
+
+// Y opens the menu bar, as the game reads it; then the turns, which end once
+// Y's release has waited for the menu, are played inside the menu's and
+// the dialogs' loops. False when the hand did not get through them all.
+bool PlayFromTheMenuBar(VirtualController& pad, const std::vector<std::vector<PadTurn>>& taps,
+                        const std::function<void()>& deliver) {
+    PadHand hand{&pad, {}, 0};
+    hand.turns.push_back({[] { return Fl::grab() != nullptr; }, SDL_CONTROLLER_BUTTON_Y, false});
+    for (const auto& turns : taps) hand.turns.insert(hand.turns.end(), turns.begin(), turns.end());
+    Fl::add_timeout(0.1, PlayPadTurn, &hand);
+    pad.SetButton(SDL_CONTROLLER_BUTTON_Y, true);
+    // The menu and the dialog run their loops inside the delivery of the
+    // pad's press, as the game's loop delivers it.
+    const bool played = PumpUntil(
+        [&] {
+            ReadGameController();
+            deliver();
+            return hand.next == hand.turns.size() && Fl::modal() == nullptr;
+        },
+        30.0);
+    Fl::remove_timeout(PlayPadTurn, &hand);
+    return played;
 }
 
 }  // namespace
 
-TEST_F(MainWindow, ThePadAloneOpensTheMenuReachesOptionsAndChangesAChoice) {
+TEST_F(MainWindow, ThePadAloneChangesAnOptionAndOpensAndClosesAbout) {
     TemporaryDirectory folder;
     optionsFileName = folder.File("options.kvz");
     GameOptions = GameOptionsRecord{};
@@ -556,33 +586,22 @@ TEST_F(MainWindow, ThePadAloneOpensTheMenuReachesOptionsAndChangesAChoice) {
         return GameControllerWaitMilliseconds() != controllerArrivalCheckMilliseconds;
     }));
 
-    auto tap = [](SDL_GameControllerButton button, std::function<bool()> ready = nullptr) {
-        return std::vector<PadTurn>{{std::move(ready), button, true}, {nullptr, button, false}};
-    };
-    PadHand hand{&pad, {}, 0};
-    // Y opened the menu bar's File menu; down to Options, chosen with A.
-    hand.turns.push_back({[] { return Fl::grab() != nullptr; }, SDL_CONTROLLER_BUTTON_Y, false});
-    for (auto turns : {tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN), tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN),
-                       tap(SDL_CONTROLLER_BUTTON_A),
-                       // In the dialog: up from the first control comes round to
-                       // Lights, A ticks it off, Start confirms.
-                       tap(SDL_CONTROLLER_BUTTON_DPAD_UP, OptionsHasTheKeys),
-                       tap(SDL_CONTROLLER_BUTTON_A), tap(SDL_CONTROLLER_BUTTON_START)}) {
-        hand.turns.insert(hand.turns.end(), turns.begin(), turns.end());
-    }
-    Fl::add_timeout(0.1, PlayPadTurn, &hand);
-    pad.SetButton(SDL_CONTROLLER_BUTTON_Y, true);
-    // The menu and the dialog run their loops inside the delivery of the
-    // pad's press, as the game's loop delivers it.
-    const bool options = PumpUntil(
-        [&] {
-            ReadGameController();
-            Deliver();
-            return hand.next == hand.turns.size() && Fl::modal() == nullptr;
-        },
-        30.0);
-    Fl::remove_timeout(PlayPadTurn, &hand);
-    const size_t turnsPlayed = hand.next;
+    // File > Options: the second item; up from the first control comes
+    // round to Lights, A ticks it off, Start confirms.
+    const bool options =
+        PlayFromTheMenuBar(pad,
+                           {Tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN),
+                            Tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN), Tap(SDL_CONTROLLER_BUTTON_A),
+                            Tap(SDL_CONTROLLER_BUTTON_DPAD_UP, DialogHasTheKeys("Options")),
+                            Tap(SDL_CONTROLLER_BUTTON_A), Tap(SDL_CONTROLLER_BUTTON_START)},
+                           [this] { Deliver(); });
+    // Help > About, the next menu's second item, and B closes it.
+    const bool about = PlayFromTheMenuBar(
+        pad,
+        {Tap(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), Tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN),
+         Tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN), Tap(SDL_CONTROLLER_BUTTON_A),
+         Tap(SDL_CONTROLLER_BUTTON_B, DialogHasTheKeys("About"))},
+        [this] { Deliver(); });
     pad.Unplug();
     ReadGameController();
     passOnTo = nullptr;
@@ -595,7 +614,8 @@ TEST_F(MainWindow, ThePadAloneOpensTheMenuReachesOptionsAndChangesAChoice) {
     const GameOptionsRecord stored = GameOptions;
     GameOptions = GameOptionsRecord{};
     optionsFileName = "options.kvz";
-    ASSERT_TRUE(options) << "stopped before turn " << turnsPlayed;
+    EXPECT_TRUE(about);
+    ASSERT_TRUE(options);
     EXPECT_EQ(stored.lightsOn, 0u);
     EXPECT_EQ(stored.windowed, 1u);
     EXPECT_EQ(stored.musicOn, 1u);
