@@ -29,6 +29,7 @@
 
 #include "platform/dialog.h"
 #include "platform/fltk_window.h"
+#include "platform/pad_keys.h"
 
 namespace {
 
@@ -293,6 +294,7 @@ void FltkDialog::AddControl(HINSTANCE instance, const DialogControlResource& con
 INT_PTR FltkDialog::Run(LPARAM parameter) {
     ShowAsDialog(window.get(), owner);
     dialogProcedure(this, WM_INITDIALOG, 0, parameter);
+    PadKeysInModalLoop pad;
     while (!ended && window->shown()) Fl::wait();
     window->hide();
     return ended ? result : IDCANCEL;
@@ -369,6 +371,7 @@ class MessageBoxWindow final : public Fl_Window {
     }
 
     void Run() {
+        PadKeysInModalLoop pad;
         while (!answered && shown()) Fl::wait();
         hide();
     }

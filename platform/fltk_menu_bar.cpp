@@ -5,6 +5,7 @@
 #define FL_INTERNALS
 
 #include "platform/fltk_window_parts.h"
+#include "platform/pad_keys.h"
 
 namespace fltk_desktop {
 
@@ -50,6 +51,22 @@ void FillMenuBar(GameMenuBar& bar, const MenuResource& menu) {
 // A pulled-down menu runs FLTK's own loop, as Windows runs its menu loop: the
 // window procedure hears of its start and end, and the chosen command comes
 // after the end.
+template <typename Loop>
+int GameMenuBar::MenuLoop(Loop loop) {
+    HWND window = owner.Handle();
+    chosen = 0;
+    SendMessageA(window, WM_ENTERMENULOOP, FALSE, 0);
+    int handled = 0;
+    {
+        PadKeysInModalLoop pad;
+        handled = loop();
+    }
+    SendMessageA(window, WM_EXITMENULOOP, FALSE, 0);
+    if (chosen != 0) PostMessageA(window, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(chosen), 0), 0);
+    chosen = 0;
+    return handled;
+}
+
 int GameMenuBar::handle(int event) {
     bool opens = event == FL_PUSH;
     if (event == FL_SHORTCUT && visible_r() && menu() != nullptr) {
@@ -57,14 +74,15 @@ int GameMenuBar::handle(int event) {
         opens = title != nullptr && title->submenu();
     }
     if (!opens) return Fl_Menu_Bar::handle(event);
-    HWND window = owner.Handle();
-    chosen = 0;
-    SendMessageA(window, WM_ENTERMENULOOP, FALSE, 0);
-    const int handled = Fl_Menu_Bar::handle(event);
-    SendMessageA(window, WM_EXITMENULOOP, FALSE, 0);
-    if (chosen != 0) PostMessageA(window, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(chosen), 0), 0);
-    chosen = 0;
-    return handled;
+    return MenuLoop([this, event] { return Fl_Menu_Bar::handle(event); });
+}
+
+void GameMenuBar::PullDownFirst() {
+    if (!visible_r() || menu() == nullptr || menu()->label() == nullptr) return;
+    MenuLoop([this] {
+        picked(menu()->pulldown(x(), y(), w(), h(), menu(), this, nullptr, 1));
+        return 1;
+    });
 }
 
 }  // namespace fltk_desktop

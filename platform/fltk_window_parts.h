@@ -151,11 +151,18 @@ class GameMenuBar final : public Fl_Menu_Bar {
     GameMenuBar(FltkWindow& window, int x, int y, int width, int height)
         : Fl_Menu_Bar(x, y, width, height), owner(window) {}
     int handle(int event) override;
+    // Pulls the first menu down as F10 does on Windows.
+    void PullDownFirst();
 
     // Set by an item's callback while the menu is pulled down.
     UINT chosen = 0;
 
   private:
+    // Runs `loop` as the menu loop: announced to the window procedure, the
+    // pad read in it, and the chosen command posted after it.
+    template <typename Loop>
+    int MenuLoop(Loop loop);
+
     FltkWindow& owner;
 };
 
@@ -196,6 +203,9 @@ class FltkWindow final : public WindowObject {
         return POINT{frame->x_root() + area->x(), frame->y_root() + area->y()};
     }
     void Destroy() override { TearDown(); }
+    void OpenMenuBar() override {
+        if (menuBar != nullptr) menuBar->PullDownFirst();
+    }
     HDC BeginPaint() override { return area ? area->BeginPainting() : nullptr; }
     void EndPaint() override {
         if (area) area->EndPainting();

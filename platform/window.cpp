@@ -77,8 +77,11 @@ BOOL DestroyWindow(HWND window) {
     return TRUE;
 }
 
-LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_CLOSE) DestroyWindow(window);
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_KEYMENU && window != nullptr) {
+        window->OpenMenuBar();
+    }
     return 0;
 }
 

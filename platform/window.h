@@ -30,6 +30,7 @@ constexpr UINT WM_SYSKEYUP = 0x0105;
 constexpr UINT WM_SYSCHAR = 0x0106;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
@@ -38,6 +39,9 @@ constexpr UINT WM_EXITMENULOOP = 0x0212;
 constexpr UINT WM_POWERBROADCAST = 0x0218;
 constexpr UINT WM_ENTERSIZEMOVE = 0x0231;
 constexpr UINT WM_EXITSIZEMOVE = 0x0232;
+
+// WM_SYSCOMMAND: open the menu bar, as F10 or Alt alone does.
+constexpr WPARAM SC_KEYMENU = 0xF100;
 
 constexpr WPARAM SIZE_RESTORED = 0;
 constexpr WPARAM SIZE_MINIMIZED = 1;
@@ -146,6 +150,9 @@ class WindowObject {
     virtual POINT ClientOrigin() const { return POINT{0, 0}; }
     // WM_DESTROY has been handled; the window goes away.
     virtual void Destroy() {}
+    // Pulls down the menu bar's first menu, if the window shows one, and
+    // runs the menu loop until it closes.
+    virtual void OpenMenuBar() {}
 
     // Painting: BeginPaint hands out the device context of the drawing area,
     // EndPaint shows what was drawn into it.
@@ -198,7 +205,8 @@ void SetWindowFactory(WindowFactory factory);
 // Sends WM_DESTROY to the window, then lets the window go. Does not free the
 // WindowObject of a test double.
 BOOL DestroyWindow(HWND window);
-// WM_CLOSE destroys the window; everything else is ignored and gives 0.
+// WM_CLOSE destroys the window; WM_SYSCOMMAND with SC_KEYMENU opens its menu
+// bar; everything else is ignored and gives 0.
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 LONG SetWindowLongA(HWND window, int index, LONG value);

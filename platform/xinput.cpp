@@ -23,6 +23,16 @@ WORD PadKeyOf(Uint8 button) {
             return VK_PAD_BACK;
         case SDL_CONTROLLER_BUTTON_START:
             return VK_PAD_START;
+        case SDL_CONTROLLER_BUTTON_Y:
+            return VK_PAD_Y;
+        case SDL_CONTROLLER_BUTTON_DPAD_UP:
+            return VK_PAD_DPAD_UP;
+        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+            return VK_PAD_DPAD_DOWN;
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+            return VK_PAD_DPAD_LEFT;
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+            return VK_PAD_DPAD_RIGHT;
         default:
             return 0;
     }
@@ -95,7 +105,12 @@ class Controllers {
         pad.wButtons = button(SDL_CONTROLLER_BUTTON_A, XINPUT_GAMEPAD_A) |
                        button(SDL_CONTROLLER_BUTTON_B, XINPUT_GAMEPAD_B) |
                        button(SDL_CONTROLLER_BUTTON_BACK, XINPUT_GAMEPAD_BACK) |
-                       button(SDL_CONTROLLER_BUTTON_START, XINPUT_GAMEPAD_START);
+                       button(SDL_CONTROLLER_BUTTON_Y, XINPUT_GAMEPAD_Y) |
+                       button(SDL_CONTROLLER_BUTTON_START, XINPUT_GAMEPAD_START) |
+                       button(SDL_CONTROLLER_BUTTON_DPAD_UP, XINPUT_GAMEPAD_DPAD_UP) |
+                       button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, XINPUT_GAMEPAD_DPAD_DOWN) |
+                       button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, XINPUT_GAMEPAD_DPAD_LEFT) |
+                       button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, XINPUT_GAMEPAD_DPAD_RIGHT);
         pad.bLeftTrigger = TriggerOf(axis(SDL_CONTROLLER_AXIS_TRIGGERLEFT));
         pad.bRightTrigger = TriggerOf(axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT));
         pad.sThumbLX = axis(SDL_CONTROLLER_AXIS_LEFTX);

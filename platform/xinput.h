@@ -21,10 +21,15 @@ constexpr DWORD ERROR_BAD_ARGUMENTS = 160;
 constexpr DWORD ERROR_DEVICE_NOT_CONNECTED = 1167;
 constexpr DWORD ERROR_EMPTY = 4306;
 
+constexpr WORD XINPUT_GAMEPAD_DPAD_UP = 0x0001;
+constexpr WORD XINPUT_GAMEPAD_DPAD_DOWN = 0x0002;
+constexpr WORD XINPUT_GAMEPAD_DPAD_LEFT = 0x0004;
+constexpr WORD XINPUT_GAMEPAD_DPAD_RIGHT = 0x0008;
 constexpr WORD XINPUT_GAMEPAD_START = 0x0010;
 constexpr WORD XINPUT_GAMEPAD_BACK = 0x0020;
 constexpr WORD XINPUT_GAMEPAD_A = 0x1000;
 constexpr WORD XINPUT_GAMEPAD_B = 0x2000;
+constexpr WORD XINPUT_GAMEPAD_Y = 0x8000;
 
 // What XInput's makers recommend treating as rest.
 constexpr int16_t XINPUT_GAMEPAD_LEFT_THUMB_DEADZONE = 7849;
@@ -47,6 +52,11 @@ struct XINPUT_STATE {
 
 constexpr WORD VK_PAD_A = 0x5800;
 constexpr WORD VK_PAD_B = 0x5801;
+constexpr WORD VK_PAD_Y = 0x5803;
+constexpr WORD VK_PAD_DPAD_UP = 0x5810;
+constexpr WORD VK_PAD_DPAD_DOWN = 0x5811;
+constexpr WORD VK_PAD_DPAD_LEFT = 0x5812;
+constexpr WORD VK_PAD_DPAD_RIGHT = 0x5813;
 constexpr WORD VK_PAD_START = 0x5814;
 constexpr WORD VK_PAD_BACK = 0x5815;
 
@@ -65,7 +75,8 @@ struct XINPUT_KEYSTROKE {
 // ERROR_DEVICE_NOT_CONNECTED.
 DWORD XInputGetState(DWORD userIndex, XINPUT_STATE* state);
 
-// The oldest press or release of A, B, Back or Start not yet taken:
+// The oldest press or release of A, B, Y, Back, Start or the D-pad not yet
+// taken:
 // ERROR_SUCCESS, ERROR_EMPTY when there is none, ERROR_DEVICE_NOT_CONNECTED.
 // A button held down is one press, however long it is held. The presses of a
 // controller that is removed go with it.

@@ -102,6 +102,12 @@ bool Press(const XINPUT_KEYSTROKE& keystroke) {
                 PostMessageA(mainWindow, WM_COMMAND, IDM_START, 0);
             }
             return true;
+        case VK_PAD_Y:
+            // The menu bar, as F10 opens it: from there the pad reaches every
+            // command and dialog.
+            if (!down) return false;
+            PostMessageA(mainWindow, WM_SYSCOMMAND, SC_KEYMENU, 0);
+            return true;
         case VK_PAD_B:
             return HoldEscape(XINPUT_GAMEPAD_B, down);
         case VK_PAD_BACK:

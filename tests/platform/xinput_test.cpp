@@ -43,11 +43,13 @@ class XInput : public ::testing::Test {
         std::vector<std::string> taken;
         XINPUT_KEYSTROKE keystroke{};
         while (XInputGetKeystroke(XUSER_INDEX_ANY, 0, &keystroke) == ERROR_SUCCESS) {
-            const char* name = keystroke.VirtualKey == VK_PAD_A       ? "A"
-                               : keystroke.VirtualKey == VK_PAD_B     ? "B"
-                               : keystroke.VirtualKey == VK_PAD_BACK  ? "Back"
-                               : keystroke.VirtualKey == VK_PAD_START ? "Start"
-                                                                      : "?";
+            const char* name = keystroke.VirtualKey == VK_PAD_A           ? "A"
+                               : keystroke.VirtualKey == VK_PAD_B         ? "B"
+                               : keystroke.VirtualKey == VK_PAD_BACK      ? "Back"
+                               : keystroke.VirtualKey == VK_PAD_START     ? "Start"
+                               : keystroke.VirtualKey == VK_PAD_Y         ? "Y"
+                               : keystroke.VirtualKey == VK_PAD_DPAD_DOWN ? "Down"
+                                                                          : "?";
             taken.push_back(std::string(name) +
                             (keystroke.Flags == XINPUT_KEYSTROKE_KEYDOWN ? " down" : " up"));
         }
@@ -104,8 +106,11 @@ TEST_F(XInput, QueuesEachPressAndReleaseOnceInOrder) {
     State();
     pad.SetButton(SDL_CONTROLLER_BUTTON_B, true);
     pad.SetButton(SDL_CONTROLLER_BUTTON_BACK, true);
-    EXPECT_EQ(Keystrokes(),
-              (std::vector<std::string>{"A down", "A up", "Start down", "B down", "Back down"}));
+    State();
+    pad.SetButton(SDL_CONTROLLER_BUTTON_Y, true);
+    pad.SetButton(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
+    EXPECT_EQ(Keystrokes(), (std::vector<std::string>{"A down", "A up", "Start down", "B down",
+                                                      "Back down", "Y down", "Down down"}));
     XINPUT_KEYSTROKE keystroke;
     EXPECT_EQ(XInputGetKeystroke(0, 0, &keystroke), ERROR_EMPTY);
 }

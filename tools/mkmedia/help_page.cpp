@@ -93,6 +93,9 @@ starts the clock.</td></tr>
 <tr><td>Start</td><td>In a race, pauses it and goes on (as <kbd>P</kbd>); elsewhere
 File &gt; Start.</td></tr>
 <tr><td>B (the right face button) or Back</td><td><kbd>Esc</kbd>: leaves the race.</td></tr>
+<tr><td>Y (the upper face button)</td><td>Opens the menu bar, as <kbd>F10</kbd> does. In a menu
+the D-pad moves, A chooses, B, Back or Y closes it; in Options or About the D-pad goes from
+control to control, A ticks or presses the one marked, Start is OK and B is Cancel.</td></tr>
 </table>
 <p>The controller is only listened to while the game's window is in front, windowed or full
 screen. Where it has motors, it shakes briefly at every hit and longer when the car is

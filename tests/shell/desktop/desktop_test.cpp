@@ -28,16 +28,21 @@
 #include <typeinfo>
 #include <vector>
 
+#include "core/options.h"
 #include "platform/dialog.h"
 #include "platform/fltk_window.h"
 #include "platform/paint.h"
+#include "platform/xinput.h"
 #include "race/game_state.h"
 #include "render/device.h"
+#include "shell/game_controller.h"
 #include "shell/resources.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
 #include "tests/support/recording_device.h"
 #include "tests/support/recording_window.h"
+#include "tests/support/temporary_directory.h"
+#include "tests/support/virtual_controller.h"
 
 extern char** environ;
 
@@ -497,4 +502,121 @@ TEST_F(MainWindow, ADragBeyondTheDrawingAreaSteersAsFromItsEdge) {
     ASSERT_TRUE(beyond) << "no move beyond the area was reported; last x " << reportedX;
     EXPECT_EQ(x, 1.0f);
     EXPECT_EQ(y, -1.0f);
+}
+
+namespace {
+
+// A player's hand on the pad while the toolkit runs a menu or a dialog: each
+// turn waits until its moment has come, then presses or lets go.
+struct PadTurn {
+    std::function<bool()> ready;
+    SDL_GameControllerButton button;
+    bool down;
+};
+
+struct PadHand {
+    VirtualController* pad = nullptr;
+    std::vector<PadTurn> turns;
+    size_t next = 0;
+};
+
+void PlayPadTurn(void* data) {
+    auto* hand = static_cast<PadHand*>(data);
+    if (hand->next >= hand->turns.size()) return;
+    const PadTurn& turn = hand->turns[hand->next];
+    if (!turn.ready || turn.ready()) {
+        hand->pad->SetButton(turn.button, turn.down);
+        ++hand->next;
+    }
+    Fl::repeat_timeout(0.1, PlayPadTurn, data);
+}
+
+// Whether the dialog `title` is open and holds the keys.
+std::function<bool()> DialogHasTheKeys(const char* title) {
+    return [title] {
+        Fl_Window* modal = Fl::modal();
+        return modal != nullptr && modal->label() != nullptr &&
+               std::strcmp(modal->label(), title) == 0 && Fl::focus() != nullptr &&
+               Fl::focus()->window() == modal;
+    };
+}
+
+std::vector<PadTurn> Tap(SDL_GameControllerButton button, std::function<bool()> ready = nullptr) {
+    return std::vector<PadTurn>{{std::move(ready), button, true}, {nullptr, button, false}};
+}
+
+// Y opens the menu bar, as the game reads it; then the turns, which end once
+// Y's release has waited for the menu, are played inside the menu's and
+// the dialogs' loops. False when the hand did not get through them all.
+bool PlayFromTheMenuBar(VirtualController& pad, const std::vector<std::vector<PadTurn>>& taps,
+                        const std::function<void()>& deliver) {
+    PadHand hand{&pad, {}, 0};
+    hand.turns.push_back({[] { return Fl::grab() != nullptr; }, SDL_CONTROLLER_BUTTON_Y, false});
+    for (const auto& turns : taps) hand.turns.insert(hand.turns.end(), turns.begin(), turns.end());
+    Fl::add_timeout(0.1, PlayPadTurn, &hand);
+    pad.SetButton(SDL_CONTROLLER_BUTTON_Y, true);
+    // The menu and the dialog run their loops inside the delivery of the
+    // pad's press, as the game's loop delivers it.
+    const bool played = PumpUntil(
+        [&] {
+            ReadGameController();
+            deliver();
+            return hand.next == hand.turns.size() && Fl::modal() == nullptr;
+        },
+        30.0);
+    Fl::remove_timeout(PlayPadTurn, &hand);
+    return played;
+}
+
+}  // namespace
+
+TEST_F(MainWindow, ThePadAloneChangesAnOptionAndOpensAndClosesAbout) {
+    TemporaryDirectory folder;
+    optionsFileName = folder.File("options.kvz");
+    GameOptions = GameOptionsRecord{};
+    const HINSTANCE savedInstance = appInstance;
+    appInstance = &gameResources;
+    mainWindow = window;
+    passOnTo = WindowProc;
+    VirtualController pad;
+    ASSERT_TRUE(pad.Plugged());
+    // The pad is noticed at the game's next look for controllers.
+    ASSERT_TRUE(PumpUntil([] {
+        ReadGameController();
+        return GameControllerWaitMilliseconds() != controllerArrivalCheckMilliseconds;
+    }));
+
+    // File > Options: the second item; up from the first control comes
+    // round to Lights, A ticks it off, Start confirms.
+    const bool options =
+        PlayFromTheMenuBar(pad,
+                           {Tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN),
+                            Tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN), Tap(SDL_CONTROLLER_BUTTON_A),
+                            Tap(SDL_CONTROLLER_BUTTON_DPAD_UP, DialogHasTheKeys("Options")),
+                            Tap(SDL_CONTROLLER_BUTTON_A), Tap(SDL_CONTROLLER_BUTTON_START)},
+                           [this] { Deliver(); });
+    // Help > About, the next menu's second item, and B closes it.
+    const bool about = PlayFromTheMenuBar(
+        pad,
+        {Tap(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), Tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN),
+         Tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN), Tap(SDL_CONTROLLER_BUTTON_A),
+         Tap(SDL_CONTROLLER_BUTTON_B, DialogHasTheKeys("About"))},
+        [this] { Deliver(); });
+    pad.Unplug();
+    ReadGameController();
+    passOnTo = nullptr;
+    mainWindow = nullptr;
+    appInstance = savedInstance;
+    phase = NewRace;
+    phaseBeforePause = notPaused;
+    GameOptions = GameOptionsRecord{};
+    LoadOptions();
+    const GameOptionsRecord stored = GameOptions;
+    GameOptions = GameOptionsRecord{};
+    optionsFileName = "options.kvz";
+    EXPECT_TRUE(about);
+    ASSERT_TRUE(options);
+    EXPECT_EQ(stored.lightsOn, 0u);
+    EXPECT_EQ(stored.windowed, 1u);
+    EXPECT_EQ(stored.musicOn, 1u);
 }
