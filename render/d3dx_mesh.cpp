@@ -47,7 +47,7 @@ ID3DXBuffer* CreateMaterialBuffer(const std::vector<MeshMaterial>& materials) {
     return buffer;
 }
 
-ID3DXMesh::ID3DXMesh(IDirect3DDevice9* drawingDevice, CpuMesh loaded)
+ID3DXMesh::ID3DXMesh(IDirect3DDevice9* drawingDevice, std::shared_ptr<const CpuMesh> loaded)
     : mesh(std::move(loaded)), device(drawingDevice) {
     if (device) device->AddRef();
 }
@@ -58,6 +58,11 @@ ID3DXMesh::~ID3DXMesh() {
 }
 
 ID3DXMesh* ID3DXMesh::Create(IDirect3DDevice9* device, CpuMesh mesh) {
+    return Create(device, std::make_shared<const CpuMesh>(std::move(mesh)));
+}
+
+ID3DXMesh* ID3DXMesh::Create(IDirect3DDevice9* device, std::shared_ptr<const CpuMesh> mesh) {
+    if (!mesh) return nullptr;
     return new (std::nothrow) ID3DXMesh(device, std::move(mesh));
 }
 
@@ -72,15 +77,15 @@ ULONG ID3DXMesh::Release() {
 }
 
 HRESULT ID3DXMesh::DrawSubset(DWORD subset) {
-    if (!device || subset >= mesh.subsets.size()) return E_INVALIDARG;
-    const MeshSubset& range = mesh.subsets[subset];
+    if (!device || subset >= mesh->subsets.size()) return E_INVALIDARG;
+    const MeshSubset& range = mesh->subsets[subset];
     if (range.indexCount == 0) return S_OK;
-    if (static_cast<uint64_t>(range.firstIndex) + range.indexCount > mesh.indices.size())
+    if (static_cast<uint64_t>(range.firstIndex) + range.indexCount > mesh->indices.size())
         return E_FAIL;
     if (!buffers) {
         const HRESULT made = device->CreateMeshBuffers(
-            mesh.vertices.data(), static_cast<UINT>(mesh.vertices.size()), mesh.indices.data(),
-            static_cast<UINT>(mesh.indices.size()), &buffers);
+            mesh->vertices.data(), static_cast<UINT>(mesh->vertices.size()), mesh->indices.data(),
+            static_cast<UINT>(mesh->indices.size()), &buffers);
         if (FAILED(made)) {
             buffers = nullptr;
             return made;
@@ -91,7 +96,7 @@ HRESULT ID3DXMesh::DrawSubset(DWORD subset) {
 
 const TriangleGrid& ID3DXMesh::Grid() {
     if (!gridBuilt) {
-        grid.Build(mesh);
+        grid.Build(*mesh);
         gridBuilt = true;
     }
     return grid;
@@ -102,9 +107,9 @@ HRESULT D3DXLoadMeshFromXA(const char* path, DWORD options, IDirect3DDevice9* de
                            ID3DXBuffer** effectInstances, DWORD* materialCount, ID3DXMesh** mesh) {
     (void)options;  // every mesh lives in system memory until its first draw
     if (!path || !mesh || adjacency || effectInstances) return E_INVALIDARG;
-    CpuMesh loaded;
+    std::shared_ptr<const CpuMesh> loaded;
     std::vector<MeshMaterial> loadedMaterials;
-    const HRESULT parsed = LoadXFile(path, loaded, loadedMaterials);
+    const HRESULT parsed = LoadSharedXFile(path, loaded, loadedMaterials);
     if (FAILED(parsed)) return parsed;
 
     ID3DXBuffer* materialBuffer = nullptr;

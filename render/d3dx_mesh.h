@@ -3,6 +3,7 @@
 // a mesh with its materials, drawing one subset, and the ray test.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/d3d9.h"
@@ -51,6 +52,8 @@ class ID3DXMesh {
     // For tests and tools: a mesh made directly from CPU data. The device may
     // be null for a mesh that is only ray-tested.
     static ID3DXMesh* Create(IDirect3DDevice9* device, CpuMesh mesh);
+    // A mesh drawing (and ray-testing) data it shares with other meshes.
+    static ID3DXMesh* Create(IDirect3DDevice9* device, std::shared_ptr<const CpuMesh> mesh);
 
     ULONG AddRef();
     // The last release frees the device buffers and the device reference.
@@ -59,16 +62,16 @@ class ID3DXMesh {
     // Draws subset i (the triangles of material i) with the device's current
     // state. Negative for a subset out of range or a mesh without a device.
     HRESULT DrawSubset(DWORD subset);
-    DWORD GetNumFaces() const { return mesh.TriangleCount(); }
-    DWORD GetNumVertices() const { return static_cast<DWORD>(mesh.vertices.size()); }
-    const CpuMesh& Mesh() const { return mesh; }
+    DWORD GetNumFaces() const { return mesh->TriangleCount(); }
+    DWORD GetNumVertices() const { return static_cast<DWORD>(mesh->vertices.size()); }
+    const CpuMesh& Mesh() const { return *mesh; }
     const TriangleGrid& Grid();
 
   private:
-    ID3DXMesh(IDirect3DDevice9* drawingDevice, CpuMesh loaded);
+    ID3DXMesh(IDirect3DDevice9* drawingDevice, std::shared_ptr<const CpuMesh> loaded);
     ~ID3DXMesh();
 
-    CpuMesh mesh;
+    std::shared_ptr<const CpuMesh> mesh;  // never null
     IDirect3DDevice9* device;
     IDirect3DMeshBuffers9* buffers = nullptr;
     TriangleGrid grid;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/media_path.h"
+#include "platform/freed_memory.h"
 #include "platform/message_box.h"
 #include "race/game_state.h"
 #include "render/d3dx_math.h"
@@ -164,6 +165,8 @@ HRESULT LoadMeshes() {
         flagObjects[j]->parentMatrix = &robotObjects[2 * j]->world;
     }
     ShowRaceMessage(0);
+    // Parsing the files and decoding their pictures left freed temporaries.
+    ReturnFreedMemory();
     return S_OK;
 }
 

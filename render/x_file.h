@@ -22,6 +22,7 @@
 // they were; no count is trusted beyond what the bytes left can hold.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/windows_types.h"
@@ -36,5 +37,9 @@ constexpr size_t maxXFileSize = size_t{256} << 20;
 // Reads and parses the file; bytes equal to those of a file read before give
 // that file's result at once (render/x_file_cache.cpp).
 HRESULT LoadXFile(const char* path, CpuMesh& mesh, std::vector<MeshMaterial>& materials);
+// The same, handing out the kept result itself rather than a copy: every
+// object made from one file shares one mesh in memory.
+HRESULT LoadSharedXFile(const char* path, std::shared_ptr<const CpuMesh>& mesh,
+                        std::vector<MeshMaterial>& materials);
 HRESULT ParseXFile(const uint8_t* bytes, size_t size, CpuMesh& mesh,
                    std::vector<MeshMaterial>& materials);

@@ -79,6 +79,24 @@ TEST(D3DXLoadMeshFromX, GivesTheMeshAndOneMaterialRecordPerSubset) {
     std::remove(path.c_str());
 }
 
+TEST(D3DXLoadMeshFromX, MeshesFromOneFileShareOneCopyOfItsData) {
+    // The game makes 31 trees from six files and four robots from one.
+    const std::string path = WriteFixture("d3dx_mesh_shared.x", twoMaterials);
+    ID3DXMesh* first = nullptr;
+    ID3DXMesh* second = nullptr;
+    ASSERT_EQ(D3DXLoadMeshFromXA(path.c_str(), D3DXMESH_SYSTEMMEM, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr, &first),
+              S_OK);
+    ASSERT_EQ(D3DXLoadMeshFromXA(path.c_str(), D3DXMESH_SYSTEMMEM, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr, &second),
+              S_OK);
+    EXPECT_EQ(&first->Mesh(), &second->Mesh());
+    first->Release();
+    EXPECT_EQ(second->GetNumFaces(), 3u);  // still whole after the other's release
+    second->Release();
+    std::remove(path.c_str());
+}
+
 TEST(D3DXLoadMeshFromX, FailureLeavesEveryOutputAlone) {
     const std::string broken = WriteFixture("d3dx_mesh_broken.x", "xof 0303txt 0032 Mesh { 3;");
     ID3DXBuffer* const materialsSentinel = reinterpret_cast<ID3DXBuffer*>(0x1234);

@@ -369,7 +369,7 @@ TEST(XFile, LoadsFromAFileAsItNowStandsAndReportsAMissingOne) {
     };
     CpuMesh mesh;
     std::vector<MeshMaterial> materials;
-    // Twice: the second load is served from the bytes kept by the first.
+    // Twice: the second load is served from what the first kept.
     for (int load = 0; load < 2; ++load) {
         write(textScene);
         ASSERT_EQ(LoadXFile(path.c_str(), mesh, materials), S_OK);
