@@ -143,6 +143,18 @@ int WatchXEvents(void* event, void*) {
 
 }  // namespace fltk_desktop
 
+// Asks the X server (FLTK reads its keymap), so a release that went to
+// another window still counts. Only the keys an accelerator takes by their
+// press are asked about; any other reads as up.
+bool fltk_desktop::KeyHeldNow(UINT virtualKey) {
+    if (virtualKey == VK_RETURN) return Fl::get_key(FL_Enter) != 0 || Fl::get_key(FL_KP_Enter) != 0;
+    if (virtualKey >= 'A' && virtualKey <= 'Z')
+        return Fl::get_key(static_cast<int>(virtualKey - 'A' + 'a')) != 0;
+    if (virtualKey >= '0' && virtualKey <= '9')
+        return Fl::get_key(static_cast<int>(virtualKey)) != 0;
+    return false;
+}
+
 UINT VirtualKeyOf(int key) {
     if (key >= 'a' && key <= 'z') return static_cast<UINT>(key - 'a' + 'A');
     if (key >= '0' && key <= '9') return static_cast<UINT>(key);

@@ -363,6 +363,7 @@ bool UseFltkDesktop(std::string* failure) {
     SetShellOpener(fltk_desktop::OpenWithDesktop);
     SetCursorSource(fltk_desktop::ReadCursor);
     SetScreenSizeSource(fltk_desktop::ReadScreenSize);
+    SetKeyHeldSource(fltk_desktop::KeyHeldNow);
     SetEventPump(&fltk_desktop::fltkPump);
     WatchProgramFocus();
     return true;

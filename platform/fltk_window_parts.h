@@ -282,6 +282,7 @@ void FillMenuBar(GameMenuBar& bar, const MenuResource& menu);
 extern const EventPump fltkPump;
 POINT ReadCursor();
 void ReadScreenSize(int& width, int& height);
+bool KeyHeldNow(UINT virtualKey);
 int WatchXEvents(void* event, void* data);
 
 }  // namespace fltk_desktop

@@ -22,6 +22,7 @@ std::vector<RegisteredClass>& Classes() {
 WindowFactory windowFactory = nullptr;
 CursorSource cursorSource = nullptr;
 ScreenSizeSource screenSizeSource = nullptr;
+KeyHeldSource keyHeldSource = nullptr;
 const EventPump* eventPump = nullptr;
 int fullScreenDisplayWidth = 0;
 int fullScreenDisplayHeight = 0;
@@ -246,6 +247,10 @@ BOOL DestroyAcceleratorTable(HACCEL table) {
     return TRUE;
 }
 
+void SetKeyHeldSource(KeyHeldSource source) {
+    keyHeldSource = source;
+}
+
 int TranslateAcceleratorA(HWND window, HACCEL table, MSG* message) {
     if (window == nullptr || table == nullptr || message == nullptr) return 0;
     const UINT kind = message->message;
@@ -264,7 +269,9 @@ int TranslateAcceleratorA(HWND window, HACCEL table, MSG* message) {
         if (((entry.fVirt & FALT) != 0) != alt) continue;
         if (entry.key != message->wParam) continue;
         if (key && entry.key < 256) {
-            if (table->keysHeld.test(entry.key)) return 1;  // a repeat: taken, not acted on
+            const bool repeat = table->keysHeld.test(entry.key) &&
+                                (keyHeldSource == nullptr || keyHeldSource(entry.key));
+            if (repeat) return 1;  // taken, not acted on
             table->keysHeld.set(entry.key);
         }
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(entry.cmd, 1), 0);

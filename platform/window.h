@@ -237,6 +237,12 @@ using ScreenSizeSource = void (*)(int& width, int& height);
 // The toolkit reports the screen through this; tests set their own. nullptr:
 // no screen (0 x 0).
 void SetScreenSizeSource(ScreenSizeSource source);
+// Whether a key is down at this moment, as the keyboard itself says: a key's
+// release can go to another window (the form changed under it), so the
+// accelerators ask here before taking a press for a repeat. nullptr (tests):
+// only the key messages tell.
+using KeyHeldSource = bool (*)(UINT virtualKey);
+void SetKeyHeldSource(KeyHeldSource source);
 
 // Full screen is a borderless window over the whole desktop, not a change of
 // the display mode; the back buffer keeps its size and is shown at the largest

@@ -587,13 +587,15 @@ TEST_F(MainWindow, ThePadAloneChangesAnOptionAndOpensAndClosesAbout) {
     }));
 
     // File > Options: the second item; up from the first control comes
-    // round to Lights, A ticks it off, Start confirms.
+    // round to the last, the Desktop size, and once more to Lights; A ticks
+    // it off, Start confirms.
     const bool options =
         PlayFromTheMenuBar(pad,
                            {Tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN),
                             Tap(SDL_CONTROLLER_BUTTON_DPAD_DOWN), Tap(SDL_CONTROLLER_BUTTON_A),
                             Tap(SDL_CONTROLLER_BUTTON_DPAD_UP, DialogHasTheKeys("Options")),
-                            Tap(SDL_CONTROLLER_BUTTON_A), Tap(SDL_CONTROLLER_BUTTON_START)},
+                            Tap(SDL_CONTROLLER_BUTTON_DPAD_UP), Tap(SDL_CONTROLLER_BUTTON_A),
+                            Tap(SDL_CONTROLLER_BUTTON_START)},
                            [this] { Deliver(); });
     // Help > About, the next menu's second item, and B closes it.
     const bool about = PlayFromTheMenuBar(
