@@ -259,6 +259,12 @@ int TranslateAcceleratorA(HWND window, HACCEL table, MSG* message) {
     if ((kind == WM_KEYUP || kind == WM_SYSKEYUP) && message->wParam < 256) {
         table->keysHeld.reset(message->wParam);
     }
+    // Repeats come only while nothing else is pressed: the press of another
+    // key (the Alt of the next Alt+Enter) ends every hold, even one whose
+    // release went to another window.
+    if (key && message->wParam < 256 && !table->keysHeld.test(message->wParam)) {
+        table->keysHeld.reset();
+    }
     if (!character && !key) return 0;
     const bool alt = kind == WM_SYSCHAR || kind == WM_SYSKEYDOWN;
     for (const ACCEL& entry : table->resource->entries) {

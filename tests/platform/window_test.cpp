@@ -114,9 +114,13 @@ TEST_F(MessageQueue, AcceleratorsMatchTheCharacterAndTheAltKey) {
     EXPECT_EQ(TranslateAcceleratorA(&window, table, &altEnter), 1);
     EXPECT_EQ(TranslateAcceleratorA(&window, table, &returnUp), 0);
     EXPECT_EQ(TranslateAcceleratorA(&window, table, &altEnter), 1);
+    // A release lost to another window: the next Alt's press ends the hold.
+    MSG altDown{&window, WM_SYSKEYDOWN, VK_MENU, 0, 0, {0, 0}};
+    EXPECT_EQ(TranslateAcceleratorA(&window, table, &altDown), 0);
+    EXPECT_EQ(TranslateAcceleratorA(&window, table, &altEnter), 1);
     // The command arrives with 1 in the high word: it came from an accelerator.
     EXPECT_EQ(received, (std::vector<UINT>{MAKEWPARAM(104, 1), MAKEWPARAM(7, 1), MAKEWPARAM(9, 1),
-                                           MAKEWPARAM(9, 1)}));
+                                           MAKEWPARAM(9, 1), MAKEWPARAM(9, 1)}));
     DestroyAcceleratorTable(table);
 }
 
