@@ -5,6 +5,8 @@
 #   tools/install-deps.sh        the game, its tools and its tests
 #   tools/install-deps.sh fuzz   the same, and clang with libFuzzer for tools/fuzz.sh
 #   tools/install-deps.sh format the same, and clang-format for tools/check-format.sh
+#   tools/install-deps.sh web    the same, and emscripten with what builds the page
+#   tools/install-deps.sh webtest the same as web, and chromium for the browser tests
 set -euo pipefail
 
 packages=(
@@ -36,12 +38,21 @@ for extra in "$@"; do
   case "$extra" in
     fuzz) packages+=(clang libfuzzer-14-dev) ;;
     format) packages+=(clang-format) ;;
+    # The page's C libraries come from Debian's source packages (dpkg-dev
+    # unpacks them); emscripten runs its output and checks under node.
+    web) packages+=(emscripten dpkg-dev nodejs python3) ;;
+    webtest)
+      packages+=(emscripten dpkg-dev nodejs python3 chromium)
+      # Node.js from another archive may bring its own npm, which Debian's
+      # package would clash with.
+      command -v npm >/dev/null || packages+=(npm)
+      ;;
     --help | -h)
-      sed -n '2,7s/^# \{0,1\}//p' "$0"
+      sed -n '2,9s/^# \{0,1\}//p' "$0"
       exit 0
       ;;
     *)
-      echo "usage: $0 [fuzz] [format]" >&2
+      echo "usage: $0 [fuzz] [format] [web] [webtest]" >&2
       exit 2
       ;;
   esac
