@@ -205,10 +205,9 @@
       window.addEventListener('keydown', (event) => keyEvent(event, true));
       window.addEventListener('keyup', (event) => keyEvent(event, false));
       // A hidden tab or a lost focus suspends a race, as a minimised window does.
-      const activity = () => queue(7, [document.visibilityState === 'visible' && document.hasFocus() ? 1 : 0]);
-      document.addEventListener('visibilitychange', activity);
-      window.addEventListener('blur', activity);
-      window.addEventListener('focus', activity);
+      document.addEventListener('visibilitychange', () => queue(7, [document.hidden ? 0 : 1]));
+      window.addEventListener('blur', () => queue(7, [0]));
+      window.addEventListener('focus', () => queue(7, [document.hidden ? 0 : 1]));
       document.addEventListener('fullscreenchange', () => {
         if (!document.fullscreenElement && fullScreen) queue(8);
         queue(9);
