@@ -3,11 +3,13 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/shader_version.h"
+
 namespace {
 
 // Matrices are uploaded as Direct3D lays them out, row after row. GLSL reads
 // each row as a column, so `matrix * v` in the shaders is Direct3D's v * M.
-const char* const fixedFunctionVertexSource = R"(#version 330 core
+const char* const fixedFunctionVertexSource = R"(
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 normal;
 layout(location = 2) in vec2 textureCoordinate;
@@ -103,7 +105,7 @@ void main() {
 // Texture stage 0 as Direct3D sets it up: colour = texture x diffuse, alpha =
 // texture alpha. With no texture the stage passes the lit colour and its alpha
 // through. Specular is added after texturing, as the fixed pipeline does.
-const char* const fixedFunctionFragmentSource = R"(#version 330 core
+const char* const fixedFunctionFragmentSource = R"(
 in vec4 diffuseColour;
 in vec3 specularColour;
 in vec2 stageCoordinate;
@@ -127,7 +129,7 @@ void main() {
 
 // A quad from the vertex index alone (a four-vertex strip), so the font's blit
 // needs no vertex buffer.
-const char* const coverageVertexSource = R"(#version 330 core
+const char* const coverageVertexSource = R"(
 uniform vec4 rectangle;
 out vec2 coverageCoordinate;
 
@@ -139,7 +141,7 @@ void main() {
 }
 )";
 
-const char* const coverageFragmentSource = R"(#version 330 core
+const char* const coverageFragmentSource = R"(
 in vec2 coverageCoordinate;
 uniform sampler2D coverage;
 uniform vec4 colour;
@@ -168,7 +170,8 @@ std::string ProgramLog(GLuint program) {
 
 GlShader CompileShader(GLenum kind, const char* source, std::string& error) {
     GlShader shader(glCreateShader(kind));
-    glShaderSource(shader.Get(), 1, &source, nullptr);
+    const char* const parts[] = {ShaderPreamble(), source};
+    glShaderSource(shader.Get(), 2, parts, nullptr);
     glCompileShader(shader.Get());
     GLint compiled = GL_FALSE;
     glGetShaderiv(shader.Get(), GL_COMPILE_STATUS, &compiled);

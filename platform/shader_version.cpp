@@ -1,0 +1,5 @@
+#include "platform/shader_version.h"
+
+const char* ShaderPreamble() {
+    return "#version 330 core\n";
+}
