@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/float_math.h"
 #include "core/ghost_path.h"
 #include "core/options.h"
 #include "core/random.h"
@@ -106,8 +107,8 @@ void DriveCar() {
 
     const float asked = mouseY * dt * speedScale;
     const float heading = yaw + headingOffset;
-    float dx = -std::cos(heading) * asked;
-    float dz = std::sin(heading) * asked;
+    float dx = -Cosine(heading) * asked;
+    float dz = Sine(heading) * asked;
 
     // The road is judged where the full step would end, even when the car
     // then takes only an eighth of it.
@@ -143,8 +144,8 @@ void UpdateCamera() {
     const float heading = carObject->rotation.y + headingOffset;
     cameraTarget = {car.x, car.y + targetHeight, car.z};
     cameraEye.y = car.y + cameraHeight;
-    cameraEye.x = car.x + cameraDistance * std::cos(heading);
-    cameraEye.z = car.z - cameraDistance * std::sin(heading);
+    cameraEye.x = car.x + cameraDistance * Cosine(heading);
+    cameraEye.z = car.z - cameraDistance * Sine(heading);
 }
 
 void ToggleCarState() {

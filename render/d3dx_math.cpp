@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/float_math.h"
+
 D3DXMATRIX::D3DXMATRIX(float m11, float m12, float m13, float m14, float m21, float m22, float m23,
                        float m24, float m31, float m32, float m33, float m34, float m41, float m42,
                        float m43, float m44)
@@ -65,9 +67,9 @@ MatrixRows MultiplyRows(const MatrixRows& left, const MatrixRows& right) {
 
 void ComputeRotationYawPitchRoll(D3DMATRIX* out, float yaw, float pitch, float roll) {
     // The three turns as row-vector matrices, multiplied in the order they act.
-    const float cosRoll = std::cos(roll), sinRoll = std::sin(roll);
-    const float cosPitch = std::cos(pitch), sinPitch = std::sin(pitch);
-    const float cosYaw = std::cos(yaw), sinYaw = std::sin(yaw);
+    const float cosRoll = Cosine(roll), sinRoll = Sine(roll);
+    const float cosPitch = Cosine(pitch), sinPitch = Sine(pitch);
+    const float cosYaw = Cosine(yaw), sinYaw = Sine(yaw);
     const __m128 lastRow = _mm_setr_ps(0.0f, 0.0f, 0.0f, 1.0f);
     const MatrixRows aboutZ{{_mm_setr_ps(cosRoll, sinRoll, 0.0f, 0.0f),
                              _mm_setr_ps(-sinRoll, cosRoll, 0.0f, 0.0f),
@@ -143,7 +145,7 @@ D3DMATRIX* D3DXMatrixLookAtLH(D3DMATRIX* out, const D3DVECTOR* eye, const D3DVEC
 
 D3DMATRIX* D3DXMatrixPerspectiveFovLH(D3DMATRIX* out, float fovY, float aspect, float zNear,
                                       float zFar) {
-    const float yScale = 1.0f / std::tan(fovY / 2.0f);
+    const float yScale = 1.0f / Tangent(fovY / 2.0f);
     const float xScale = yScale / aspect;
     *out = D3DMATRIX{};
     out->_11 = xScale;

@@ -56,13 +56,11 @@ HWND HeadlessProgram::MakeWindow(const WNDCLASSEXA& windowClass, const char*, LO
     return current->window.get();
 }
 
-HeadlessProgram::HeadlessProgram(int width, int height) {
-    ownContext = EglContext::Create(width, height, &error);
-    context = ownContext.get();
+HeadlessProgram::HeadlessProgram(EglContext& sharedContext) : context(&sharedContext) {
     Install();
 }
 
-HeadlessProgram::HeadlessProgram(EglContext& sharedContext) : context(&sharedContext) {
+HeadlessProgram::HeadlessProgram() {
     Install();
 }
 

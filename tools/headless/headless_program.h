@@ -29,6 +29,10 @@ class HeadlessProgram {
     // On a context the caller keeps, so that many programs in a row share its
     // compiled shaders.
     explicit HeadlessProgram(EglContext& sharedContext);
+    // With no context at all, where there is no OpenGL (the browser build
+    // under node): the caller installs a Direct3D that draws nothing
+    // (SetDirect3DFactory) before Start.
+    HeadlessProgram();
     // Closes the program if it still runs and puts the clock, the cursor and
     // the window factory back.
     ~HeadlessProgram();
@@ -81,7 +85,7 @@ class HeadlessProgram {
     void Install();
 
     std::string error;
-    std::unique_ptr<EglContext> ownContext;
+    std::unique_ptr<GlContext> ownContext;
     EglContext* context = nullptr;
     std::unique_ptr<WindowObject> window;
     bool running = false;

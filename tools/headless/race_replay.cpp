@@ -95,6 +95,12 @@ std::string FloatBits(float value) {
     return text;
 }
 
+std::string OutcomeLines(const RaceOutcome& outcome) {
+    return "frames " + std::to_string(outcome.frames) + "\nlaps " + std::to_string(outcome.laps) +
+           "\nhits " + std::to_string(outcome.hits) + "\nrace-time " + FloatBits(outcome.raceTime) +
+           "\nmessage " + outcome.message + "\nscore " + outcome.scoreLine + "\n";
+}
+
 bool WriteReplay(const std::string& path, const Replay& replay) {
     std::ofstream file(path, std::ios::trunc);
     const RaceOutcome& end = replay.outcome;
@@ -104,13 +110,7 @@ bool WriteReplay(const std::string& path, const Replay& replay) {
          << "drawable " << replay.drawableWidth << " " << replay.drawableHeight << "\n"
          << "move-every " << replay.moveEvery << "\n"
          << "lights " << replay.lightsOn << "\n"
-         << "frames " << end.frames << "\n"
-         << "laps " << end.laps << "\n"
-         << "hits " << end.hits << "\n"
-         << "race-time " << FloatBits(end.raceTime) << "\n"
-         << "message " << end.message << "\n"
-         << "score " << end.scoreLine << "\n"
-         << "picture " << picture << "\n"
+         << OutcomeLines(end) << "picture " << picture << "\n"
          << "path " << replay.path.size() << "\n";
     for (const MousePixel& mouse : replay.path) file << mouse.x << " " << mouse.y << "\n";
     file.flush();

@@ -54,5 +54,9 @@ struct Replay {
 bool WriteReplay(const std::string& path, const Replay& replay);
 bool ReadReplay(const std::string& path, Replay& replay, std::string& error);
 
+// The outcome's lines as the file holds them, from "frames" to "score": all
+// but the picture, which only a build that draws has.
+std::string OutcomeLines(const RaceOutcome& outcome);
+
 // The race time's exact bits, as the file holds them: "0x42a71eb8".
 std::string FloatBits(float value);
