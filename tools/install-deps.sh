@@ -5,6 +5,8 @@
 #   tools/install-deps.sh        the game, its tools and its tests
 #   tools/install-deps.sh fuzz   the same, and clang with libFuzzer for tools/fuzz.sh
 #   tools/install-deps.sh format the same, and clang-format for tools/check-format.sh
+#   tools/install-deps.sh web    the same, and node, npm and chromium for tests/web
+#                                and tools/bench-web.sh
 set -euo pipefail
 
 packages=(
@@ -36,12 +38,17 @@ for extra in "$@"; do
   case "$extra" in
     fuzz) packages+=(clang libfuzzer-14-dev) ;;
     format) packages+=(clang-format) ;;
+    web)
+      # The machine's Node.js may bring its own npm, which Debian's npm conflicts with.
+      packages+=(nodejs chromium)
+      command -v npm >/dev/null || packages+=(npm)
+      ;;
     --help | -h)
-      sed -n '2,7s/^# \{0,1\}//p' "$0"
+      sed -n '2,9s/^# \{0,1\}//p' "$0"
       exit 0
       ;;
     *)
-      echo "usage: $0 [fuzz] [format]" >&2
+      echo "usage: $0 [fuzz] [format] [web]" >&2
       exit 2
       ;;
   esac

@@ -26,11 +26,16 @@ const types = {
   '.htm': 'text/html; charset=utf-8',
 };
 
-// Serves `dir` on 127.0.0.1 at `port`, or one the system picks; resolves to
-// the base address, the port and a close function.
-export async function serve(dir, port = 0) {
+// Serves `dir` on 127.0.0.1 at `port`, or one the system picks, and `extra`
+// pages given by path and text; resolves to the base address, the port and a
+// close function.
+export async function serve(dir, port = 0, extra = {}) {
   const server = createServer((request, response) => {
     const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    if (extra[path] !== undefined) {
+      response.writeHead(200, { 'Content-Type': types['.html'] }).end(extra[path]);
+      return;
+    }
     if (path === '/favicon.ico') {
       response.writeHead(204).end();
       return;

@@ -18,21 +18,7 @@ if [ ! -f "$page/kestrune.html" ]; then
   echo "skipped: no page built at $page (build the web page first)"
   exit 77
 fi
-for tool in node npm /usr/bin/chromium; do
-  command -v "$tool" >/dev/null || {
-    echo "$tool is missing: run tools/install-deps.sh web" >&2
-    exit 1
-  }
-done
-
-# One install for all the tests, even when CTest starts several at once.
-(
-  flock 9
-  if ! cmp -s "$here/package-lock.json" "$here/node_modules/.kestrune-lock"; then
-    (cd "$here" && npm ci --no-audit --no-fund)
-    cp "$here/package-lock.json" "$here/node_modules/.kestrune-lock"
-  fi
-) 9>"$here/.npm-ci.lock"
+"$here/npm-ci.sh"
 
 tests=("$@")
 [ ${#tests[@]} -gt 0 ] || tests=("$here"/*.test.mjs)
