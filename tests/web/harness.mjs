@@ -12,7 +12,7 @@ export const pageDir = resolve(process.env.KESTRUNE_WEB_PAGE_DIR || 'build-web/p
 export const shotDir = resolve(process.env.KESTRUNE_WEB_SHOTS || 'build/web-shots');
 // An upper bound against a hung page, not a speed requirement: software
 // WebGL on a busy machine can take long to compile and to load the data.
-export const patience = 120000;
+export const patience = Number(process.env.KESTRUNE_WEB_PATIENCE || 120000);
 
 const types = {
   '.html': 'text/html; charset=utf-8',
