@@ -111,6 +111,8 @@ export async function openTab(browser, setUp) {
     if (message.type() === 'error') errors.push(`console error: ${message.text()}`);
   });
   page.setDefaultTimeout(patience);
+  // A race pauses when its tab loses the focus.
+  await page.bringToFront();
   if (setUp) await setUp(page);
   return { page, errors };
 }

@@ -23,6 +23,9 @@ test('options chosen and confirmed with OK survive a reload of the page', async 
         await (await control(dialog, '800 x 600')).click();
         await (await control(dialog, 'OK')).click();
         await page.waitForFunction((d) => !d.open, {}, dialog);
+        // The store is written behind the save; a player does not reload in
+        // the same instant either.
+        await new Promise((done) => setTimeout(done, 1000));
 
         // A reload, with the same profile, reads them back.
         await page.reload({ waitUntil: 'load' });
