@@ -147,12 +147,15 @@ export async function pickMenu(page, menu, command) {
   await item.click();
 }
 
+// The open dialog with that caption (the caption's own text, not its buttons').
 export async function openDialog(page, caption) {
   return page.waitForFunction(
     (text) =>
-      [...document.querySelectorAll('dialog.kestrune-dialog')].find(
-        (d) => d.open && d.querySelector('.caption')?.textContent.trim() === text,
-      ),
+      [...document.querySelectorAll('dialog.kestrune-dialog')].find((d) => {
+        const title = d.querySelector('.caption')?.cloneNode(true);
+        title?.querySelectorAll('button').forEach((b) => b.remove());
+        return d.open && title?.textContent.trim() === text;
+      }),
     {},
     caption,
   );

@@ -32,8 +32,8 @@ test('options chosen and confirmed with OK survive a reload of the page', async 
         await openGame(page, url);
         await pickMenu(page, 'File', 32772);
         dialog = await openDialog(page, 'Options');
-        assert.equal(await checked(await control(dialog, 'Lights')), !lightsBefore);
-        assert.equal(await checked(await control(dialog, '800 x 600')), true);
+        assert.equal(await checked(await control(dialog, 'Lights')), !lightsBefore, 'Lights kept after a reload');
+        assert.equal(await checked(await control(dialog, '800 x 600')), true, 'the size kept after a reload');
         assert.equal(await checked(await control(dialog, '640 x 480')), false);
         await (await control(dialog, 'Cancel')).click();
         assert.deepEqual(errors, []);
