@@ -69,13 +69,24 @@ async function loadToSplash(browser, url) {
   return inPage ?? wall;
 }
 
-// Frames presented per second over `seconds`, counted by the page itself.
+// Frames presented per second over `seconds`, counted by the page itself,
+// and the page's main-thread time per frame: script (the game's wasm and the
+// page's JS) and all its tasks. What a frame takes beyond those is the
+// rasteriser's, in the browser's GPU process.
 async function framesPerSecond(page, count) {
-  const take = () => page.evaluate(async (c) => [await eval(c), performance.now()], count);
-  const [f0, t0] = await take();
+  const take = async () => [
+    ...(await page.evaluate(async (c) => [await eval(c), performance.now()], count)),
+    await page.metrics(),
+  ];
+  const [f0, t0, m0] = await take();
   await new Promise((done) => setTimeout(done, seconds * 1000));
-  const [f1, t1] = await take();
-  return ((f1 - f0) * 1000) / (t1 - t0);
+  const [f1, t1, m1] = await take();
+  const frames = Math.max(1, f1 - f0);
+  return {
+    fps: ((f1 - f0) * 1000) / (t1 - t0),
+    scriptMs: ((m1.ScriptDuration - m0.ScriptDuration) * 1000) / frames,
+    taskMs: ((m1.TaskDuration - m0.TaskDuration) * 1000) / frames,
+  };
 }
 
 // A race in the window, or full screen at 640 x 480: the browser's full screen
@@ -101,17 +112,17 @@ async function raceFramesPerSecond(browser, url, fullScreen) {
   const ahead = await onCanvas(page, 0.5, 0.3);
   await page.mouse.move(ahead.x, ahead.y, { steps: 4 });
   const size = await page.$eval('#canvas', (c) => ({ w: c.width, h: c.height }));
-  const fps = await framesPerSecond(page, 'window.kestrune.status().frames');
+  const { fps, scriptMs, taskMs } = await framesPerSecond(page, 'window.kestrune.status().frames');
   const end = await status(page);
   await page.close();
   if (errors.length) throw new Error(errors.join('\n'));
-  return { fps, size, racing: end.phase === Racing, form: fullScreen ? 'full screen' : 'window' };
+  return { fps, scriptMs, taskMs, size, racing: end.phase === Racing, form: fullScreen ? 'full screen' : 'window' };
 }
 
 async function clearFramesPerSecond(browser, url, { w, h }) {
   const { page } = await openTab(browser);
   await page.goto(`${url}clear-only.html?w=${w}&h=${h}`, { waitUntil: 'load' });
-  const fps = await framesPerSecond(page, 'window.clearFrames()');
+  const { fps } = await framesPerSecond(page, 'window.clearFrames()');
   await page.close();
   return fps;
 }
@@ -165,6 +176,8 @@ races.forEach((race, i) => {
     at640 ? '>= 60' : '',
     at640 ? (race.racing && race.fps >= 60 ? 'yes' : 'NO') : '',
   );
+  row('  main thread per frame: script, ms', race.scriptMs.toFixed(1), `all tasks ${race.taskMs.toFixed(1)}`, '', '', '');
+  row('  the rest of a frame, ms', Math.max(0, 1000 / race.fps - race.taskMs).toFixed(1), 'GPU process, waits', '', '', '');
   if (!race.racing) console.log('note: that race had ended before the count closed');
 });
 for (const s of sizes) row(`download ${s.name}, MB`, mb(s.raw), `gzip -9 ${mb(s.gzip)}`, '', '', '');
