@@ -176,7 +176,7 @@ races.forEach((race, i) => {
     at640 ? '>= 60' : '',
     at640 ? (race.racing && race.fps >= 60 ? 'yes' : 'NO') : '',
   );
-  row('  main thread per frame: script, ms', race.scriptMs.toFixed(1), `all tasks ${race.taskMs.toFixed(1)}`, '', '', '');
+  row('  page main thread busy per frame, ms', race.taskMs.toFixed(1), `of it script ${race.scriptMs.toFixed(1)}`, '', '', '');
   row('  the rest of a frame, ms', Math.max(0, 1000 / race.fps - race.taskMs).toFixed(1), 'GPU process, waits', '', '', '');
   if (!race.racing) console.log('note: that race had ended before the count closed');
 });
