@@ -117,11 +117,15 @@ export async function openTab(browser, setUp) {
   return { page, errors };
 }
 
+export async function waitForSplash(page) {
+  await page.waitForFunction(() => Boolean(window.kestrune && window.kestrune.ready));
+  await page.evaluate(() => window.kestrune.ready);
+}
+
 // Loads the page and waits for the splash.
 export async function openGame(page, url) {
   await page.goto(url, { waitUntil: 'load' });
-  await page.waitForFunction(() => Boolean(window.kestrune && window.kestrune.ready));
-  await page.evaluate(() => window.kestrune.ready);
+  await waitForSplash(page);
 }
 
 export function status(page) {

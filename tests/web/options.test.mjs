@@ -2,7 +2,7 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import {
-  checked, control, dropProfile, newProfile, openDialog, openGame, pickMenu, withGame,
+  checked, control, dropProfile, newProfile, openDialog, openGame, pickMenu, waitForSplash, withGame,
 } from './harness.mjs';
 
 test('options chosen and confirmed with OK survive a reload of the page', async () => {
@@ -29,7 +29,7 @@ test('options chosen and confirmed with OK survive a reload of the page', async 
 
         // A reload, with the same profile, reads them back.
         await page.reload({ waitUntil: 'load' });
-        await openGame(page, url);
+        await waitForSplash(page);
         await pickMenu(page, 'File', 32772);
         dialog = await openDialog(page, 'Options');
         assert.equal(await checked(await control(dialog, 'Lights')), !lightsBefore, 'Lights kept after a reload');

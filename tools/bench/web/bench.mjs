@@ -6,7 +6,7 @@ import { loadavg } from 'node:os';
 import { join } from 'node:path';
 import { brotliCompressSync, constants, gzipSync } from 'node:zlib';
 import {
-  checked, control, dropProfile, launch, newProfile, onCanvas, openDialog, openTab, pickMenu, serve, status,
+  checked, control, dropProfile, launch, newProfile, onCanvas, openDialog, openGame, openTab, pickMenu, serve, status,
   waitForStatus,
 } from '../../../tests/web/harness.mjs';
 
@@ -94,9 +94,7 @@ async function framesPerSecond(page, count) {
 async function raceFramesPerSecond(browser, url, fullScreen) {
   const { page, errors } = await openTab(browser);
   await page.setViewport(fullScreen ? { width: 640, height: 480 } : { width: 900, height: 700 });
-  await page.goto(url, { waitUntil: 'load' });
-  await page.waitForFunction(() => Boolean(window.kestrune && window.kestrune.ready));
-  await page.evaluate(() => window.kestrune.ready);
+  await openGame(page, url);
   await pickMenu(page, 'File', 32772);
   const dialog = await openDialog(page, 'Options');
   const windowed = await control(dialog, 'Windowed');
