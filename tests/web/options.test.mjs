@@ -1,0 +1,58 @@
+// The Options dialog's choices are kept in the browser's profile.
+import assert from 'node:assert/strict';
+import { test } from 'node:test';
+import {
+  checked, control, dropProfile, newProfile, openDialog, openGame, pickMenu, waitForSplash, withGame,
+} from './harness.mjs';
+
+test('options chosen and confirmed with OK survive a reload of the page', async () => {
+  const profile = newProfile();
+  try {
+    let lightsBefore;
+    let origin;
+    await withGame(
+      async ({ page, errors, url, port }) => {
+        origin = port;
+        await openGame(page, url);
+        await pickMenu(page, 'File', 32772);
+        let dialog = await openDialog(page, 'Options');
+        assert.equal(await checked(await control(dialog, '640 x 480')), true, 'the default size');
+        const lights = await control(dialog, 'Lights');
+        lightsBefore = await checked(lights);
+        await lights.click();
+        await (await control(dialog, '800 x 600')).click();
+        await (await control(dialog, 'OK')).click();
+        await page.waitForFunction((d) => !d.open, {}, dialog);
+        // The store is written behind the save; a player does not reload in
+        // the same instant either.
+        await new Promise((done) => setTimeout(done, 1000));
+
+        // A reload, with the same profile, reads them back.
+        await page.reload({ waitUntil: 'load' });
+        await waitForSplash(page);
+        await pickMenu(page, 'File', 32772);
+        dialog = await openDialog(page, 'Options');
+        assert.equal(await checked(await control(dialog, 'Lights')), !lightsBefore, 'Lights kept after a reload');
+        assert.equal(await checked(await control(dialog, '800 x 600')), true, 'the size kept after a reload');
+        assert.equal(await checked(await control(dialog, '640 x 480')), false);
+        await (await control(dialog, 'Cancel')).click();
+        assert.deepEqual(errors, []);
+      },
+      { profile },
+    );
+    // The next visit, in a new browser on the same profile, still has them.
+    await withGame(
+      async ({ page, errors, url }) => {
+        await openGame(page, url);
+        await pickMenu(page, 'File', 32772);
+        const dialog = await openDialog(page, 'Options');
+        assert.equal(await checked(await control(dialog, 'Lights')), !lightsBefore, 'kept after the browser closed');
+        assert.equal(await checked(await control(dialog, '800 x 600')), true);
+        assert.deepEqual(errors, []);
+      },
+      { profile, port: origin },
+    );
+  } finally {
+    dropProfile(profile);
+  }
+});
