@@ -45,7 +45,7 @@ export NODE_PATH=/usr/share/nodejs
 emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release \
   -DKESTRUNE_WEB_DEPS="$deps" -DKESTRUNE_MEDIA_DIR="$PWD/build/media" \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v node);--no-experimental-fetch" >/dev/null
-cmake --build build-web -j"$(nproc)" --target page
+cmake --build build-web -j"$(nproc)"
 echo "The page is in build-web/page/"
 
 if $serve; then

@@ -15,6 +15,11 @@ shots="${2:-build/web-shots}"
 shift $(($# < 2 ? $# : 2))
 
 if [ ! -f "$page/kestrune.html" ]; then
+  # tools/test.sh has built the page: finding none there is a fault.
+  if [ -n "${KESTRUNE_WEB_REQUIRED:-}" ]; then
+    echo "no page built at $page" >&2
+    exit 1
+  fi
   echo "skipped: no page built at $page (build the web page first)"
   exit 77
 fi
