@@ -15,6 +15,8 @@
 #include <string>
 #include <system_error>
 
+#include "platform/player_store.h"
+
 namespace {
 
 // A file descriptor closed when it goes.
@@ -270,9 +272,9 @@ bool SavePlayerFile(const std::string& name, const unsigned char* bytes, size_t 
     }, previous{};
     ignore.sa_handler = SIG_IGN;
     sigaction(SIGXFSZ, &ignore, &previous);
-    const bool saved = WritePlayerFile(name, bytes, size);
+    const bool written = WritePlayerFile(name, bytes, size);
     sigaction(SIGXFSZ, &previous, nullptr);
-    return saved;
+    return written && KeepPlayerFiles();
 }
 
 std::string SetDamagedFileAside(const std::string& name) {

@@ -22,7 +22,8 @@ PlayerFileRead ReadPlayerFile(const std::string& name, size_t limit,
 // over it once flushed, or, in a folder that refuses new files, the file
 // rewritten in place. A read-only file keeps its bytes, a link stays a link
 // and its target is written, the folders are made on the first save. False
-// on any failure, which the caller reports as it sees fit.
+// on any failure, a store that refuses the written file included
+// (platform/player_store.h), which the caller reports as it sees fit.
 bool SavePlayerFile(const std::string& name, const unsigned char* bytes, size_t size);
 
 // A damaged file is renamed to "<name>.damaged" (or ".damaged-2" and on, never

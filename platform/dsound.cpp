@@ -1,7 +1,5 @@
 #include "platform/dsound.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -9,6 +7,7 @@
 #include <vector>
 
 #include "platform/sound_mixer.h"
+#include "platform/sound_output.h"
 #include "platform/window.h"
 
 namespace {
@@ -22,7 +21,7 @@ bool createWithoutOutput = false;
 // buffers share it, so the audio thread never outlives what it mixes.
 class SoundOutput {
   public:
-    SDL_AudioDeviceID device = 0;
+    SoundOutputId device = 0;
     PcmLayout layout = defaultPrimaryLayout;
     DWORD cooperativeLevel = 0;
     bool subsystemStarted = false;
@@ -36,66 +35,49 @@ class SoundOutput {
     SoundOutput& operator=(const SoundOutput&) = delete;
     ~SoundOutput() {
         CloseDevice();
-        if (subsystemStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        if (subsystemStarted) StopSoundOutputs();
     }
 
     // Holds the audio thread off the voices while the game changes them.
     class Lock {
       public:
         explicit Lock(const SoundOutput& output) : device(output.device) {
-            if (device) SDL_LockAudioDevice(device);
+            LockSoundOutput(device);
         }
-        ~Lock() {
-            if (device) SDL_UnlockAudioDevice(device);
-        }
+        ~Lock() { UnlockSoundOutput(device); }
         Lock(const Lock&) = delete;
         Lock& operator=(const Lock&) = delete;
 
       private:
-        SDL_AudioDeviceID device;
+        SoundOutputId device;
     };
 
     // `shortBuffer` is for the device opened at creation, which stands only
-    // until the game sets its format: SDL waits out the buffer in play when it
-    // closes a device, and a long one would cost every start-up ~90 ms.
+    // until the game sets its format: the device waits out the buffer in play
+    // when it closes, and a long one would cost every start-up ~90 ms.
     bool OpenDevice(const PcmLayout& wanted, bool shortBuffer = false) {
         CloseDevice();
         if (withoutOutput) {
             layout = wanted;
             return true;
         }
-        SDL_AudioSpec desired{};
-        desired.freq = static_cast<int>(wanted.samplesPerSecond);
-        desired.format = wanted.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
-        desired.channels = static_cast<Uint8>(wanted.channels);
-        // About 30 ms a callback: late changes are heard within a frame or two.
-        Uint16 samples = 64;
-        while (!shortBuffer && samples < 4096 && samples < wanted.samplesPerSecond / 32)
-            samples *= 2;
-        desired.samples = samples;
-        desired.callback = MixCallback;
-        desired.userdata = this;
-        SDL_AudioSpec obtained{};
-        // No changes allowed: SDL converts our mix to whatever the hardware
-        // plays, so the mix is always in the format the game set.
-        const SDL_AudioDeviceID opened = SDL_OpenAudioDevice(nullptr, 0, &desired, &obtained, 0);
+        const SoundOutputId opened = OpenSoundOutput(wanted, shortBuffer, MixCallback, this);
         if (opened == 0) return false;
         layout = wanted;
         device = opened;
-        if (!manualMixing) SDL_PauseAudioDevice(device, 0);
+        if (!manualMixing) PauseSoundOutput(device, false);
         return true;
     }
 
     void CloseDevice() {
-        if (device) SDL_CloseAudioDevice(device);
+        CloseSoundOutput(device);
         device = 0;
     }
 
-    // SDL reports a removed device only through its event queue, which
-    // nothing in the game pumps; the device's status says the same, so it is
-    // asked whenever the game asks about a buffer.
+    // The device is asked whether it is still there whenever the game asks
+    // about a buffer.
     void CheckDevice() {
-        if (device && SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED) LoseDevice();
+        if (SoundOutputRemoved(device)) LoseDevice();
     }
 
     void LoseDevice() {
@@ -138,8 +120,8 @@ class SoundOutput {
   private:
     std::vector<SoundVoice*> voices;
 
-    // Runs on SDL's audio thread, which holds the device lock meanwhile.
-    static void SDLCALL MixCallback(void* userdata, Uint8* stream, int length) {
+    // Runs wherever the device fills its blocks, holding the device lock.
+    static void MixCallback(void* userdata, uint8_t* stream, int length) {
         SoundOutput* output = static_cast<SoundOutput*>(userdata);
         const size_t frameBytes = output->layout.FrameBytes();
         const size_t frames = static_cast<size_t>(length) / frameBytes;
@@ -504,10 +486,7 @@ HRESULT DirectSoundCreate8(const GUID* device, IDirectSound8** directSound, void
         output->withoutOutput = true;
         output->manualMixing = true;
     } else {
-        // SDL would otherwise take SIGINT and SIGTERM for itself, and the game,
-        // which never asks SDL for events, could then not be stopped by them.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return DSERR_NODRIVER;
+        if (!StartSoundOutputs()) return DSERR_NODRIVER;
         output->subsystemStarted = true;
     }
     // A driver alone is not enough: the device must open, or the game runs
@@ -519,8 +498,7 @@ HRESULT DirectSoundCreate8(const GUID* device, IDirectSound8** directSound, void
 
 void SetSoundApplicationName(const char* name) {
     if (name == nullptr || name[0] == '\0') return;
-    SDL_SetHint(SDL_HINT_APP_NAME, name);
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, name);
+    NameSoundOutputs(name);
 }
 
 HRESULT DirectSoundMixForTesting(IDirectSound8* directSound, BYTE* output, DWORD frames) {
@@ -529,9 +507,9 @@ HRESULT DirectSoundMixForTesting(IDirectSound8* directSound, BYTE* output, DWORD
     SoundOutput& sound = ours->Output();
     if (!sound.manualMixing) {
         sound.manualMixing = true;
-        // Once paused, SDL no longer calls the mixer; the pause waits for a
-        // callback that is under way.
-        if (sound.device) SDL_PauseAudioDevice(sound.device, 1);
+        // Once paused, the device no longer calls the mixer; the pause waits
+        // for a callback that is under way.
+        PauseSoundOutput(sound.device, true);
     }
     SoundOutput::Lock lock(sound);
     sound.Mix(output, frames);

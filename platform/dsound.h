@@ -3,8 +3,9 @@
 // device implements them for the game, and tests put recording doubles in
 // their place.
 //
-// The device mixes in software (platform/sound_mixer.h) on SDL's audio thread,
-// at the primary format the game sets. Secondary buffers are static: the whole
+// The device mixes in software (platform/sound_mixer.h) on SDL's audio thread
+// (in a browser, as Web Audio asks: platform/sound_output.h), at the primary
+// format the game sets. Secondary buffers are static: the whole
 // sound lives in the buffer, in the wave's own format. Every call from the game
 // holds the audio device's lock only while it changes a buffer's state.
 //

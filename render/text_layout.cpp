@@ -1,6 +1,5 @@
 #include "render/text_layout.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_SYNTHESIS_H
@@ -12,6 +11,8 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+
+#include "platform/font_file.h"
 
 struct FontFaceResources {
     FT_Library library = nullptr;
@@ -48,24 +49,6 @@ uint32_t CodePointOf(uint8_t character) {
 
 bool IsLineBreak(char character) {
     return character == '\n' || character == '\r';
-}
-
-struct FcPatternOwner {
-    void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
-};
-using FcPatternPointer = std::unique_ptr<FcPattern, FcPatternOwner>;
-
-struct FcConfigOwner {
-    void operator()(FcConfig* config) const { FcConfigDestroy(config); }
-};
-
-// A configuration of our own, loaded at the first font and given back at exit.
-// fontconfig's default one (FcInit) is only given back by FcFini, which would
-// pull it from under the toolkit's fonts, and kept until then it holds memory
-// the leak checker cannot trace.
-FcConfig* FontConfig() {
-    static const std::unique_ptr<FcConfig, FcConfigOwner> config(FcInitLoadConfigAndFonts());
-    return config.get();
 }
 
 LONG ScaleRounded(int64_t units, int64_t pixelsPerEm, int64_t unitsPerEm) {
@@ -144,41 +127,16 @@ TextFont::~TextFont() = default;
 HRESULT CreateTextFont(const char* faceName, INT height, UINT weight, BOOL italic,
                        std::unique_ptr<TextFont>& font) {
     if (height < -maxCharacterHeight || height > maxCharacterHeight) return E_INVALIDARG;
-    FcConfig* const config = FontConfig();
-    if (config == nullptr) return E_FAIL;
-
-    const FcPatternPointer pattern(FcPatternCreate());
-    if (!pattern) return E_OUTOFMEMORY;
-    if (faceName != nullptr && faceName[0] != '\0') {
-        FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(faceName));
-    }
     // FW_DONTCARE (0) means normal; Windows weights run from 1 to 1000.
     const int windowsWeight = weight == 0 ? 400 : static_cast<int>(std::min(weight, 1000u));
-    FcPatternAddInteger(pattern.get(), FC_WEIGHT, FcWeightFromOpenType(windowsWeight));
-    FcPatternAddInteger(pattern.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);  // OUT_TT_ONLY_PRECIS: outlines only
-    if (!FcConfigSubstitute(config, pattern.get(), FcMatchPattern)) return E_OUTOFMEMORY;
-    FcDefaultSubstitute(pattern.get());
-    FcResult result = FcResultNoMatch;
-    const FcPatternPointer match(FcFontMatch(config, pattern.get(), &result));
-    FcChar8* file = nullptr;
-    if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch) {
-        return E_FAIL;
-    }
-    int index = 0;
-    FcPatternGetInteger(match.get(), FC_INDEX, 0, &index);
-    // fontconfig asks for synthetic bold or slant when the family has no such face.
-    FcBool embolden = FcFalse;
-    FcPatternGetBool(match.get(), FC_EMBOLDEN, 0, &embolden);
-    FcMatrix* slant = nullptr;
-    FcPatternGetMatrix(match.get(), FC_MATRIX, 0, &slant);
+    FontFile file;
+    if (!FindFontFile(faceName, windowsWeight, italic != FALSE, file)) return E_FAIL;
 
     std::unique_ptr<TextFont> opened(new TextFont());
     opened->faceResources = std::make_unique<FontFaceResources>();
     FontFaceResources& resources = *opened->faceResources;
     if (FT_Init_FreeType(&resources.library) != 0) return E_FAIL;
-    if (FT_New_Face(resources.library, reinterpret_cast<const char*>(file), index,
-                    &resources.face) != 0 ||
+    if (FT_New_Face(resources.library, file.path.c_str(), file.index, &resources.face) != 0 ||
         !FT_IS_SCALABLE(resources.face)) {
         return E_FAIL;
     }
@@ -203,19 +161,19 @@ HRESULT CreateTextFont(const char* faceName, INT height, UINT weight, BOOL itali
     }
     pixelsPerEm = std::max<int64_t>(pixelsPerEm, 1);
     if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelsPerEm)) != 0) return E_FAIL;
-    if (slant != nullptr) {
+    if (file.slanted) {
         FT_Matrix matrix{
-            static_cast<FT_Fixed>(slant->xx * 65536.0), static_cast<FT_Fixed>(slant->xy * 65536.0),
-            static_cast<FT_Fixed>(slant->yx * 65536.0), static_cast<FT_Fixed>(slant->yy * 65536.0)};
+            static_cast<FT_Fixed>(file.xx * 65536.0), static_cast<FT_Fixed>(file.xy * 65536.0),
+            static_cast<FT_Fixed>(file.yx * 65536.0), static_cast<FT_Fixed>(file.yy * 65536.0)};
         FT_Set_Transform(face, &matrix, nullptr);
     }
 
     opened->familyName = face->family_name ? face->family_name : "";
     opened->styleName = face->style_name ? face->style_name : "";
-    opened->filePath = reinterpret_cast<const char*>(file);
+    opened->filePath = file.path;
     opened->ascent = ScaleRounded(ascentUnits, pixelsPerEm, unitsPerEm);
     opened->lineHeight = opened->ascent + ScaleRounded(descentUnits, pixelsPerEm, unitsPerEm);
-    opened->emboldened = embolden == FcTrue;
+    opened->emboldened = file.embolden;
     font = std::move(opened);
     return S_OK;
 }

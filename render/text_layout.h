@@ -1,5 +1,5 @@
 #pragma once
-// The CPU half of the HUD font: a face found by name through fontconfig and
+// The CPU half of the HUD font: a face found by name (platform/font_file.h) and
 // opened with FreeType, and the layout of a text in a rectangle with the
 // meaning of the Windows DrawText flags, rasterised into an alpha coverage
 // that the device blends in the text's colour.
@@ -74,8 +74,8 @@ class TextFont {
     std::array<std::unique_ptr<Glyph>, 256> glyphCache;
 };
 
-// Finds the face through fontconfig (its aliases give Liberation Sans for
-// "Arial"), asking for bold from weight 600 up. A negative height is the
+// Finds the face through FindFontFile (fontconfig's aliases give Liberation
+// Sans for "Arial"), asking for bold from weight 600 up. A negative height is the
 // character height in pixels (the em size), a positive one the cell height
 // (ascent plus descent), zero a default size. Negative result, `font`
 // untouched, when no face can be opened.

@@ -46,7 +46,10 @@ for package in "${packages[@]}"; do
   [ -n "$version" ] || { echo "web-deps: no source package for $package" >&2; exit 1; }
   wanted+="$package=$version "
 done
-if [ -f "$prefix/.done" ] && [ "$(cat "$prefix/.done")" = "$wanted" ]; then
+# How FreeType is built is part of what was built: a change rebuilds.
+freetype_flags="-msimd128 -msse2"
+built="${wanted}freetype-cflags=${freetype_flags// /,}"
+if [ -f "$prefix/.done" ] && [ "$(cat "$prefix/.done")" = "$built" ]; then
   exit 0
 fi
 
@@ -92,8 +95,12 @@ build zlib
 build libpng1.6 -DPNG_SHARED=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
   -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include"
 build libjpeg-turbo -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF
-build freetype -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON \
+# FreeType's rasteriser flattens curves in one of two ways, chosen by the
+# processor: x86-64 (the desktop's) takes the SSE2 one. With WebAssembly's
+# SIMD standing in for SSE2 the page takes it too, and its glyphs are the
+# desktop's to the byte.
+build freetype -DCMAKE_C_FLAGS="$freetype_flags" -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON \
   -DFT_DISABLE_BROTLI=ON -DFT_REQUIRE_ZLIB=ON \
   -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include"
 
-echo "$wanted" >"$prefix/.done"
+echo "$built" >"$prefix/.done"

@@ -1,0 +1,5 @@
+#include "platform/player_store.h"
+
+bool KeepPlayerFiles() {
+    return true;
+}
