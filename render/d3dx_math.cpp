@@ -2,9 +2,9 @@
 
 #include <xmmintrin.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "core/float_math.h"
 
@@ -38,6 +38,13 @@ D3DMATRIX* D3DXMatrixIdentity(D3DMATRIX* out) {
 // every result is the plain element-by-element loop's to the bit, signed zeros
 // included (a NaN stays a NaN).
 namespace {
+
+// A float's bits (std::bit_cast, which the browser build's C++ library lacks).
+uint32_t BitsOf(float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
 
 struct MatrixRows {
     __m128 row[4];
@@ -109,9 +116,9 @@ D3DMATRIX* D3DXMatrixRotationYawPitchRoll(D3DMATRIX* out, float yaw, float pitch
         D3DMATRIX matrix;
     };
     thread_local KeptTurn kept{};
-    const uint32_t yawBits = std::bit_cast<uint32_t>(yaw);
-    const uint32_t pitchBits = std::bit_cast<uint32_t>(pitch);
-    const uint32_t rollBits = std::bit_cast<uint32_t>(roll);
+    const uint32_t yawBits = BitsOf(yaw);
+    const uint32_t pitchBits = BitsOf(pitch);
+    const uint32_t rollBits = BitsOf(roll);
     if (!kept.filled || kept.yaw != yawBits || kept.pitch != pitchBits || kept.roll != rollBits) {
         ComputeRotationYawPitchRoll(&kept.matrix, yaw, pitch, roll);
         kept.yaw = yawBits;

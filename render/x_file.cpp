@@ -1,8 +1,11 @@
 #include "render/x_file.h"
 
 #include <array>
+#include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -134,6 +137,29 @@ class TokenReader {
         }
     }
 
+    // The whole of `text` as a floating-point number, as std::from_chars
+    // reads one (which the browser build's C++ library lacks for doubles):
+    // no leading space or '+', no hexadecimal, nothing out of range; "inf"
+    // and "nan" as numbers.
+    // strtod rounds as from_chars does; no code of the game sets a locale,
+    // so its decimal point is '.'.
+    static bool ReadWholeDecimal(std::string_view text, double& value) {
+        if (text.empty() || text.front() == '+' || std::isspace(static_cast<uint8_t>(text.front())))
+            return false;
+        const std::string_view magnitude = text.front() == '-' ? text.substr(1) : text;
+        if (magnitude.size() >= 2 && magnitude[0] == '0' &&
+            (magnitude[1] == 'x' || magnitude[1] == 'X'))
+            return false;
+        const std::string copy(text);
+        char* end = nullptr;
+        errno = 0;
+        const double parsed = std::strtod(copy.c_str(), &end);
+        // Out of a double's range is no number, as from_chars has it.
+        if (end != copy.c_str() + copy.size() || errno == ERANGE) return false;
+        value = parsed;
+        return true;
+    }
+
     static Token ClassifyWord(std::string_view word) {
         if (word == "template") return Of(TokenKind::Template);
         std::string_view digits = word;
@@ -146,8 +172,7 @@ class TokenReader {
             token.number = static_cast<double>(token.integer);
             return token;
         }
-        auto number = std::from_chars(digits.data(), end, token.number);
-        if (number.ec == std::errc() && number.ptr == end && !digits.empty()) {
+        if (ReadWholeDecimal(digits, token.number)) {
             token.kind = TokenKind::Float;
             return token;
         }
