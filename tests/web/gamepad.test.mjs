@@ -81,5 +81,5 @@ test('a pad starts the race with A, steers with its left stick and leaves with B
       assert.equal((await status(page)).running, false, 'Back left the race');
       assert.deepEqual(errors, []);
     },
-    { setUp: (page) => page.evaluateOnNewDocument(standInPad) },
+    { name: 'gamepad', setUp: (page) => page.evaluateOnNewDocument(standInPad) },
   ));

@@ -39,7 +39,7 @@ test('options chosen and confirmed with OK survive a reload of the page', async 
         await (await control(dialog, 'Cancel')).click();
         assert.deepEqual(errors, []);
       },
-      { profile },
+      { name: 'options', profile },
     );
     // The next visit, in a new browser on the same profile, still has them.
     await withGame(
@@ -51,7 +51,7 @@ test('options chosen and confirmed with OK survive a reload of the page', async 
         assert.equal(await checked(await control(dialog, '800 x 600')), true);
         assert.deepEqual(errors, []);
       },
-      { profile, port: origin },
+      { name: 'options', profile, port: origin },
     );
   } finally {
     dropProfile(profile);
