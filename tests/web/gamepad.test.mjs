@@ -61,15 +61,15 @@ test('a pad starts the race with A, steers with its left stick and leaves with B
       // A pad held as it is found is no press: let the game find it at rest.
       await waitFrames(page, 30);
       await press(page, A, Racing);
-      const standing = await keepShot(page, 'pad-1-standing');
+      const standing = await keepShot(page, 'gamepad-1-standing');
       await waitFrames(page, 30);
-      const stood = await keepShot(page, 'pad-2-stood');
+      const stood = await keepShot(page, 'gamepad-2-stood');
       const atRest = await status(page);
 
       // Full left and forward.
       await hold(page, [-1, -1, 0, 0]);
       await waitFrames(page, 30);
-      const steered = await keepShot(page, 'pad-3-steered');
+      const steered = await keepShot(page, 'gamepad-3-steered');
       const moving = await status(page);
       assert.equal(moving.phase, Racing);
       assert.ok(moving.raceTime > atRest.raceTime, 'the race clock runs');
@@ -81,5 +81,5 @@ test('a pad starts the race with A, steers with its left stick and leaves with B
       assert.equal((await status(page)).running, false, 'Back left the race');
       assert.deepEqual(errors, []);
     },
-    { setUp: (page) => page.evaluateOnNewDocument(standInPad) },
+    { name: 'gamepad', setUp: (page) => page.evaluateOnNewDocument(standInPad) },
   ));

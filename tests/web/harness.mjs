@@ -232,14 +232,19 @@ export async function onCanvas(page, fx, fy) {
 // Runs `body` with a served page, a browser on a fresh profile (or the one
 // given) and an error watch; closes everything whatever happens. A profile's
 // stores belong to the page's origin, so a later visit reuses the port.
-export async function withGame(body, { profile, port, extraFlags, setUp } = {}) {
+// A failing test keeps the whole page as it was, as `<name>-failed.png`.
+export async function withGame(body, { name, profile, port, extraFlags, setUp } = {}) {
   const own = !profile;
   const dir = profile || newProfile();
   const server = await serve(pageDir, port);
   const browser = await launch(dir, extraFlags);
+  let tab;
   try {
-    const tab = await openTab(browser, setUp);
+    tab = await openTab(browser, setUp);
     await body({ ...tab, browser, url: server.url, port: server.port });
+  } catch (error) {
+    if (tab && name) await keepShot(tab.page, `${name}-failed`, { whole: true }).catch(() => {});
+    throw error;
   } finally {
     await browser.close();
     await server.close();

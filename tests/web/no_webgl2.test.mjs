@@ -24,7 +24,7 @@ test('without WebGL2 the page says so in #kestrune-error and throws nothing', as
     assert.ok(text.length > 0, 'the message has words');
     // Give a late start-up the chance to throw before looking.
     await page.evaluate(() => new Promise((done) => setTimeout(done, 1000)));
-    await keepShot(page, 'no-webgl2', { whole: true });
+    await keepShot(page, 'no_webgl2', { whole: true });
     assert.deepEqual(thrown, []);
   } finally {
     await browser.close();

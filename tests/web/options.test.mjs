@@ -2,7 +2,7 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import {
-  checked, control, dropProfile, newProfile, openDialog, openGame, pickMenu, waitForSplash, withGame,
+  checked, control, dropProfile, keepShot, newProfile, openDialog, openGame, pickMenu, waitForSplash, withGame,
 } from './harness.mjs';
 
 test('options chosen and confirmed with OK survive a reload of the page', async () => {
@@ -32,13 +32,14 @@ test('options chosen and confirmed with OK survive a reload of the page', async 
         await waitForSplash(page);
         await pickMenu(page, 'File', 32772);
         dialog = await openDialog(page, 'Options');
+        await keepShot(page, 'options-after-reload', { whole: true });
         assert.equal(await checked(await control(dialog, 'Lights')), !lightsBefore, 'Lights kept after a reload');
         assert.equal(await checked(await control(dialog, '800 x 600')), true, 'the size kept after a reload');
         assert.equal(await checked(await control(dialog, '640 x 480')), false);
         await (await control(dialog, 'Cancel')).click();
         assert.deepEqual(errors, []);
       },
-      { profile },
+      { name: 'options', profile },
     );
     // The next visit, in a new browser on the same profile, still has them.
     await withGame(
@@ -50,7 +51,7 @@ test('options chosen and confirmed with OK survive a reload of the page', async 
         assert.equal(await checked(await control(dialog, '800 x 600')), true);
         assert.deepEqual(errors, []);
       },
-      { profile, port: origin },
+      { name: 'options', profile, port: origin },
     );
   } finally {
     dropProfile(profile);

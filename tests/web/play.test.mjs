@@ -46,4 +46,4 @@ test('the splash, File > Start and a click start a race the mouse drives, with t
     const drive = await pictureChange(page, stood, driven);
     assert.ok(drive > still, `driving changes the picture more than standing (${drive} vs ${still})`);
     assert.deepEqual(errors, []);
-  }));
+  }, { name: 'play' }));

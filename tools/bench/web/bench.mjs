@@ -70,9 +70,9 @@ async function loadToSplash(browser, url) {
 }
 
 // Frames presented per second over `seconds`, counted by the page itself,
-// and the page's main-thread time per frame: script (the game's wasm and the
-// page's JS) and all its tasks. What a frame takes beyond those is the
-// rasteriser's, in the browser's GPU process.
+// and the time per frame the page's main thread was busy (the game's wasm,
+// the page's JS and the WebGL calls, which wait when the GPU process falls
+// behind). What a frame takes beyond that is the browser's own.
 async function framesPerSecond(page, count) {
   const take = async () => [
     ...(await page.evaluate(async (c) => [await eval(c), performance.now()], count)),
@@ -84,7 +84,6 @@ async function framesPerSecond(page, count) {
   const frames = Math.max(1, f1 - f0);
   return {
     fps: ((f1 - f0) * 1000) / (t1 - t0),
-    scriptMs: ((m1.ScriptDuration - m0.ScriptDuration) * 1000) / frames,
     taskMs: ((m1.TaskDuration - m0.TaskDuration) * 1000) / frames,
   };
 }
@@ -110,11 +109,11 @@ async function raceFramesPerSecond(browser, url, fullScreen) {
   const ahead = await onCanvas(page, 0.5, 0.3);
   await page.mouse.move(ahead.x, ahead.y, { steps: 4 });
   const size = await page.$eval('#canvas', (c) => ({ w: c.width, h: c.height }));
-  const { fps, scriptMs, taskMs } = await framesPerSecond(page, 'window.kestrune.status().frames');
+  const { fps, taskMs } = await framesPerSecond(page, 'window.kestrune.status().frames');
   const end = await status(page);
   await page.close();
   if (errors.length) throw new Error(errors.join('\n'));
-  return { fps, scriptMs, taskMs, size, racing: end.phase === Racing, form: fullScreen ? 'full screen' : 'window' };
+  return { fps, taskMs, size, racing: end.phase === Racing, form: fullScreen ? 'full screen' : 'window' };
 }
 
 async function clearFramesPerSecond(browser, url, { w, h }) {
@@ -174,8 +173,8 @@ races.forEach((race, i) => {
     at640 ? '>= 60' : '',
     at640 ? (race.racing && race.fps >= 60 ? 'yes' : 'NO') : '',
   );
-  row('  page main thread busy per frame, ms', race.taskMs.toFixed(1), `of it script ${race.scriptMs.toFixed(1)}`, '', '', '');
-  row('  the rest of a frame, ms', Math.max(0, 1000 / race.fps - race.taskMs).toFixed(1), 'GPU process, waits', '', '', '');
+  row('  page main thread busy per frame, ms', race.taskMs.toFixed(1), 'wasm, JS and WebGL calls', '', '', '');
+  row('  the rest of a frame, ms', Math.max(0, 1000 / race.fps - race.taskMs).toFixed(1), 'the browser between', '', '', '');
   if (!race.racing) console.log('note: that race had ended before the count closed');
 });
 for (const s of sizes) row(`download ${s.name}, MB`, mb(s.raw), `gzip -9 ${mb(s.gzip)}`, '', '', '');
