@@ -71,7 +71,8 @@
       list.className = 'menu-items';
       list.setAttribute('role', 'menu');
       list.hidden = true;
-      const entry = { button: button, list: list };
+      const mnemonic = /&(.)/.exec(String(menu.label));
+      const entry = { button: button, list: list, mnemonic: mnemonic ? mnemonic[1].toUpperCase() : '' };
       menu.items.forEach((item) => {
         if (item === null) {
           list.appendChild(document.createElement('hr'));
@@ -131,6 +132,15 @@
           event.key + '\n' + event.code);
     // The browser keeps its own keys for reloading, full screen and its tools.
     if (!/^F(5|11|12)$/.test(event.key)) event.preventDefault();
+    // As on the desktop, the menu bar takes F10 and Alt with a title's
+    // underlined letter.
+    if (down && !menubar.hidden) {
+      const entries = menubar.entries || [];
+      const letter = /^Key([A-Z])$/.exec(event.code);
+      const titled = event.altKey && letter ? entries.find((e) => e.mnemonic === letter[1]) : null;
+      if (titled) pullDown(titled, true);
+      else if (event.key === 'F10' && !event.altKey && !event.shiftKey) page.openMenuBar();
+    }
   }
 
   // Dialogs and message boxes: <dialog> elements awaited by the game.
@@ -173,7 +183,16 @@
         status() { return JSON.parse(UTF8ToString(Module._kestrune_status_json())); },
       };
     },
-    ended() {},
+    // File > Exit: the window closes, as on the desktop; the page says how
+    // to come back.
+    ended() {
+      const gameWindow = document.getElementById('kestrune-window');
+      if (gameWindow) gameWindow.hidden = true;
+      const note = document.createElement('p');
+      note.id = 'kestrune-ended';
+      note.textContent = 'Kestrune has ended. Reload the page to play again.';
+      document.body.appendChild(note);
+    },
     makeWindow(menus, width, height) {
       windowElement = document.getElementById('kestrune-window');
       area = document.getElementById('kestrune-area');
