@@ -7,6 +7,8 @@
 #include <limits>
 #include <random>
 
+#include "core/float_math.h"
+
 namespace {
 
 constexpr float pi = 3.14159265358979f;
@@ -185,12 +187,12 @@ D3DMATRIX ReferenceProduct(const D3DMATRIX& m1, const D3DMATRIX& m2) {
 D3DMATRIX ReferenceYawPitchRoll(float yaw, float pitch, float roll) {
     D3DMATRIX aboutZ{}, aboutX{}, aboutY{};
     for (D3DMATRIX* m : {&aboutZ, &aboutX, &aboutY}) m->_11 = m->_22 = m->_33 = m->_44 = 1.0f;
-    aboutZ._11 = std::cos(roll), aboutZ._12 = std::sin(roll);
-    aboutZ._21 = -std::sin(roll), aboutZ._22 = std::cos(roll);
-    aboutX._22 = std::cos(pitch), aboutX._23 = std::sin(pitch);
-    aboutX._32 = -std::sin(pitch), aboutX._33 = std::cos(pitch);
-    aboutY._11 = std::cos(yaw), aboutY._13 = -std::sin(yaw);
-    aboutY._31 = std::sin(yaw), aboutY._33 = std::cos(yaw);
+    aboutZ._11 = Cosine(roll), aboutZ._12 = Sine(roll);
+    aboutZ._21 = -Sine(roll), aboutZ._22 = Cosine(roll);
+    aboutX._22 = Cosine(pitch), aboutX._23 = Sine(pitch);
+    aboutX._32 = -Sine(pitch), aboutX._33 = Cosine(pitch);
+    aboutY._11 = Cosine(yaw), aboutY._13 = -Sine(yaw);
+    aboutY._31 = Sine(yaw), aboutY._33 = Cosine(yaw);
     return ReferenceProduct(ReferenceProduct(aboutZ, aboutX), aboutY);
 }
 
@@ -253,6 +255,20 @@ TEST(MatrixTranslation, IsTheIdentityWithTheOffsetInTheLastRow) {
     D3DMATRIX translation;
     D3DXMatrixTranslation(&translation, -0.0f, 2.5f, std::numeric_limits<float>::infinity());
     EXPECT_TRUE(SameBits(translation, expected));
+}
+
+// The game's sine, cosine and tangent are musl's in every build: where glibc's
+// give another last bit (the values beside), these still give musl's.
+TEST(FloatMath, GivesMuslsBitsWhereTheCLibrariesDiffer) {
+    auto bits = [](float value) {
+        uint32_t word = 0;
+        std::memcpy(&word, &value, sizeof word);
+        return word;
+    };
+    EXPECT_EQ(bits(Sine(0x1.b2133cp-10f)), 0x3ad90997u);     // glibc: 0x3ad90998
+    EXPECT_EQ(bits(Sine(0x1.9000acp+6f)), 0xbf017c18u);      // glibc: 0xbf017c17
+    EXPECT_EQ(bits(Cosine(0x1.921fdcp-1f)), 0x3f3504e6u);    // glibc: 0x3f3504e5
+    EXPECT_EQ(bits(Tangent(0x1.713746p-12f)), 0x39b89ba3u);  // glibc: 0x39b89ba4
 }
 
 TEST(MatrixRotationYawPitchRoll, MatchesTheThreeTurnsMultipliedToTheBit) {
