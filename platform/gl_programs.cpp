@@ -1,6 +1,7 @@
 #include "platform/gl_programs.h"
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "platform/shader_version.h"
@@ -202,16 +203,6 @@ GlProgram LinkProgram(const char* vertexSource, const char* fragmentSource, std:
     return program;
 }
 
-void SetColour(GLint location, const D3DCOLORVALUE& colour) {
-    glUniform3f(location, colour.r, colour.g, colour.b);
-}
-
-void SetColour(GLint location, D3DCOLOR colour) {
-    glUniform3f(location, static_cast<float>((colour >> 16) & 0xFF) / 255.0f,
-                static_cast<float>((colour >> 8) & 0xFF) / 255.0f,
-                static_cast<float>(colour & 0xFF) / 255.0f);
-}
-
 // The matrix that carries normals along with `m` (row vectors): the inverse
 // transpose of its upper 3x3. A flattened transform has no inverse; its
 // cofactors still point the normals the right way.
@@ -258,7 +249,19 @@ D3DMATRIX MultiplyMatrices(const D3DMATRIX& a, const D3DMATRIX& b) {
     return product;
 }
 
+bool UniformValues::Differ(GLint location, const float* values, int count) {
+    if (location < 0 || location >= kept || count > 16) return true;
+    const size_t bytes = sizeof(float) * static_cast<size_t>(count);
+    auto& slot = held[static_cast<size_t>(location)];
+    if (known[static_cast<size_t>(location)] && std::memcmp(slot.data(), values, bytes) == 0)
+        return false;
+    std::memcpy(slot.data(), values, bytes);
+    known[static_cast<size_t>(location)] = true;
+    return true;
+}
+
 bool FixedFunctionProgram::Build(std::string& error) {
+    sent.Forget();
     program = LinkProgram(fixedFunctionVertexSource, fixedFunctionFragmentSource, error);
     if (!program) return false;
     const GLuint name = program.Get();
@@ -293,44 +296,72 @@ void FixedFunctionProgram::Use() const {
     glUseProgram(program.Get());
 }
 
+void FixedFunctionProgram::Send(GLint location, bool value) const {
+    const float held = value ? 1.0f : 0.0f;
+    if (sent.Differ(location, &held, 1)) glUniform1i(location, value ? 1 : 0);
+}
+
+void FixedFunctionProgram::Send(GLint location, float value) const {
+    if (sent.Differ(location, &value, 1)) glUniform1f(location, value);
+}
+
+void FixedFunctionProgram::Send(GLint location, float x, float y, float z) const {
+    const float values[3] = {x, y, z};
+    if (sent.Differ(location, values, 3)) glUniform3f(location, x, y, z);
+}
+
+void FixedFunctionProgram::Send(GLint location, const D3DCOLORVALUE& colour) const {
+    Send(location, colour.r, colour.g, colour.b);
+}
+
+void FixedFunctionProgram::Send(GLint location, D3DCOLOR colour) const {
+    Send(location, static_cast<float>((colour >> 16) & 0xFF) / 255.0f,
+         static_cast<float>((colour >> 8) & 0xFF) / 255.0f,
+         static_cast<float>(colour & 0xFF) / 255.0f);
+}
+
 void FixedFunctionProgram::UploadTransforms(const FixedFunctionState& state) const {
     const D3DMATRIX worldViewMatrix = MultiplyMatrices(state.world, state.view);
-    glUniformMatrix4fv(worldView, 1, GL_FALSE, &worldViewMatrix.m[0][0]);
-    glUniformMatrix4fv(projection, 1, GL_FALSE, &state.projection.m[0][0]);
+    if (sent.Differ(worldView, &worldViewMatrix.m[0][0], 16))
+        glUniformMatrix4fv(worldView, 1, GL_FALSE, &worldViewMatrix.m[0][0]);
+    if (sent.Differ(projection, &state.projection.m[0][0], 16))
+        glUniformMatrix4fv(projection, 1, GL_FALSE, &state.projection.m[0][0]);
     float normals[9];
     NormalMatrix(worldViewMatrix, normals);
-    glUniformMatrix3fv(normalMatrix, 1, GL_FALSE, normals);
+    if (sent.Differ(normalMatrix, normals, 9))
+        glUniformMatrix3fv(normalMatrix, 1, GL_FALSE, normals);
 
     // Direct3D keeps lights in world space and lights in camera space, so the
     // light follows the view of the moment it is drawn with.
     const D3DVECTOR position = TransformPoint(state.light.Position, state.view);
-    glUniform3f(lightPosition, position.x, position.y, position.z);
+    Send(lightPosition, position.x, position.y, position.z);
     const D3DVECTOR direction = Normalised(TransformDirection(state.light.Direction, state.view));
-    glUniform3f(lightToward, -direction.x, -direction.y, -direction.z);
+    Send(lightToward, -direction.x, -direction.y, -direction.z);
 }
 
 void FixedFunctionProgram::UploadShading(const FixedFunctionState& state) const {
-    glUniform1i(lighting, state.lighting ? 1 : 0);
-    glUniform1i(specularEnable, state.specularEnable ? 1 : 0);
-    glUniform1i(textureBound, state.textureBound ? 1 : 0);
-    SetColour(ambient, state.ambient);
+    Send(lighting, state.lighting);
+    Send(specularEnable, state.specularEnable);
+    Send(textureBound, state.textureBound);
+    Send(ambient, state.ambient);
 
     const D3DMATERIAL9& material = state.material;
-    glUniform4f(materialDiffuse, material.Diffuse.r, material.Diffuse.g, material.Diffuse.b,
-                material.Diffuse.a);
-    SetColour(materialAmbient, material.Ambient);
-    SetColour(materialSpecular, material.Specular);
-    SetColour(materialEmissive, material.Emissive);
-    glUniform1f(materialPower, material.Power);
+    const float diffuse[4] = {material.Diffuse.r, material.Diffuse.g, material.Diffuse.b,
+                              material.Diffuse.a};
+    if (sent.Differ(materialDiffuse, diffuse, 4)) glUniform4fv(materialDiffuse, 1, diffuse);
+    Send(materialAmbient, material.Ambient);
+    Send(materialSpecular, material.Specular);
+    Send(materialEmissive, material.Emissive);
+    Send(materialPower, material.Power);
 
     const D3DLIGHT9& light = state.light;
-    glUniform1i(lightEnabled, state.lightEnabled ? 1 : 0);
-    glUniform1i(lightIsDirectional, light.Type == D3DLIGHT_DIRECTIONAL ? 1 : 0);
-    SetColour(lightDiffuse, light.Diffuse);
-    SetColour(lightSpecular, light.Specular);
-    SetColour(lightAmbient, light.Ambient);
-    glUniform1f(lightRange, light.Range);
-    glUniform3f(lightAttenuation, light.Attenuation0, light.Attenuation1, light.Attenuation2);
+    Send(lightEnabled, state.lightEnabled);
+    Send(lightIsDirectional, light.Type == D3DLIGHT_DIRECTIONAL);
+    Send(lightDiffuse, light.Diffuse);
+    Send(lightSpecular, light.Specular);
+    Send(lightAmbient, light.Ambient);
+    Send(lightRange, light.Range);
+    Send(lightAttenuation, light.Attenuation0, light.Attenuation1, light.Attenuation2);
 }
 
 bool CoverageProgram::Build(std::string& error) {

@@ -2,6 +2,8 @@
 // The two GLSL programs of the Direct3D stand-in: one that does what Direct3D
 // 9's fixed-function pipeline does for the game's meshes, and one that blends
 // a colour through a coverage mask for the font.
+#include <array>
+#include <bitset>
 #include <string>
 
 #include "platform/d3d9_types.h"
@@ -21,6 +23,24 @@ struct FixedFunctionState {
     bool textureBound;
 };
 
+// The values a program's uniforms were last given. A uniform keeps its value
+// in its program, so sending the same value again is only work for the
+// driver; in a browser each call also crosses to the GPU process, and most
+// of a frame's were repeats (the light, the projection, a material shared by
+// many draws).
+class UniformValues {
+  public:
+    // Whether `location` holds other values than `values` (compared bit for
+    // bit); remembers them. A location past what is kept always differs.
+    bool Differ(GLint location, const float* values, int count);
+    void Forget() { known.reset(); }
+
+  private:
+    static constexpr int kept = 32;
+    std::bitset<kept> known;
+    std::array<std::array<float, 16>, kept> held{};
+};
+
 class FixedFunctionProgram {
   public:
     // False, with the compiler's or linker's words in `error`, when the driver
@@ -35,7 +55,14 @@ class FixedFunctionProgram {
     void Abandon() { program.Abandon(); }
 
   private:
+    void Send(GLint location, bool value) const;
+    void Send(GLint location, float value) const;
+    void Send(GLint location, float x, float y, float z) const;
+    void Send(GLint location, const D3DCOLORVALUE& colour) const;
+    void Send(GLint location, D3DCOLOR colour) const;
+
     GlProgram program;
+    mutable UniformValues sent;
     GLint worldView = -1;
     GLint projection = -1;
     GLint normalMatrix = -1;
