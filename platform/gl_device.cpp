@@ -102,6 +102,14 @@ HRESULT GlDevice9::Initialise(D3DPRESENT_PARAMETERS& parameters) {
     if (!fixedFunction.Build(error) || !coverageProgram.Build(error)) return D3DERR_NOTAVAILABLE;
     emptyVertexArray = GlVertexArray(GenGlName(glGenVertexArrays));
     coverageTexture = GlTexture(GenGlName(glGenTextures));
+    glBindTexture(GL_TEXTURE_2D, coverageTexture.Get());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largestTexture);
     return Reset(&parameters);
 }
 
@@ -145,12 +153,15 @@ HRESULT GlDevice9::Reset(D3DPRESENT_PARAMETERS* parameters) {
     SetDefaultState();
     renderStates.zEnable = shape.hasDepth ? D3DZB_TRUE : D3DZB_FALSE;
     inScene = false;
+    queuedMasks.clear();
+    queuedRectangles.clear();
     return D3D_OK;
 }
 
 HRESULT GlDevice9::BuildBackBuffer(const BackBufferShape& shape) {
     const GLsizei width = static_cast<GLsizei>(shape.width);
     const GLsizei height = static_cast<GLsizei>(shape.height);
+    glState.Forget();
     ClearGlErrors();
     GlFramebuffer framebuffer(GenGlName(glGenFramebuffers));
     GlRenderbuffer colour(GenGlName(glGenRenderbuffers));
@@ -186,6 +197,7 @@ HRESULT GlDevice9::BuildBackBuffer(const BackBufferShape& shape) {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | (shape.hasDepth ? GL_DEPTH_BUFFER_BIT : 0));
+    glState.Forget();
     return D3D_OK;
 }
 
@@ -203,10 +215,9 @@ void GlDevice9::SetDefaultState() {
     shadingChanged = true;
 }
 
-void GlDevice9::BindBackBuffer() const {
-    glBindFramebuffer(GL_FRAMEBUFFER, backBuffer.Get());
-    glViewport(0, 0, static_cast<GLsizei>(backBufferShape.width),
-               static_cast<GLsizei>(backBufferShape.height));
+void GlDevice9::BindBackBuffer() {
+    glState.DrawTo(backBuffer.Get(), static_cast<GLsizei>(backBufferShape.width),
+                   static_cast<GLsizei>(backBufferShape.height));
 }
 
 // A back buffer without alpha keeps it at 1, so destination-alpha blending and
@@ -218,6 +229,8 @@ HRESULT GlDevice9::Present(const RECT* source, const RECT* destination, HWND des
     if (source != nullptr || destination != nullptr) return D3DERR_INVALIDCALL;
     if (destinationWindow != nullptr && destinationWindow != window) return D3DERR_INVALIDCALL;
     if (!owner->Bind()) return D3DERR_DEVICELOST;
+    DrawQueuedCoverage();
+    glState.Forget();
     GlContext* context = owner->Context();
     int drawableWidth = 0;
     int drawableHeight = 0;
@@ -249,6 +262,9 @@ HRESULT GlDevice9::Present(const RECT* source, const RECT* destination, HWND des
                           GL_COLOR_BUFFER_BIT, GL_NEAREST);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
     }
+    // Nothing of the game's stays bound for whatever draws between frames.
+    glBindVertexArray(0);
+    glBindTexture(GL_TEXTURE_2D, 0);
     context->SwapBuffers();
     return D3D_OK;
 }
@@ -262,6 +278,8 @@ BOOL GlDevice9::ShowCursor(BOOL show) {
 
 HRESULT GlDevice9::ReadBackBuffer(UINT& width, UINT& height, std::vector<uint8_t>& rgba) {
     if (!owner->Bind()) return D3DERR_DEVICELOST;
+    DrawQueuedCoverage();
+    glState.Forget();
     width = backBufferShape.width;
     height = backBufferShape.height;
     const size_t rowBytes = static_cast<size_t>(width) * 4;

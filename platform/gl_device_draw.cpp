@@ -45,10 +45,12 @@ HRESULT GlDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLO
     if ((flags & D3DCLEAR_TARGET) != 0) mask |= GL_COLOR_BUFFER_BIT;
     if ((flags & D3DCLEAR_ZBUFFER) != 0) mask |= GL_DEPTH_BUFFER_BIT;
     if (mask == 0) return D3D_OK;
+    const HRESULT textDrawn = DrawQueuedCoverage();
+    if (FAILED(textDrawn)) return textDrawn;
 
     BindBackBuffer();
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glDepthMask(GL_TRUE);
+    glState.ColourMask(true);
+    glState.DepthMask(true);
     // Clearing the alpha of a format without one to 1 keeps it opaque, as
     // masking would, without a masked clear.
     const float alpha =
@@ -57,16 +59,16 @@ HRESULT GlDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLO
                  static_cast<float>((color >> 8) & 0xFF) / 255.0f,
                  static_cast<float>(color & 0xFF) / 255.0f, alpha);
     glClearDepth(z);
-    glDisable(GL_DITHER);
+    glState.Switch(GL_DITHER, false);
     if (count == 0 || rects == nullptr) {
-        glDisable(GL_SCISSOR_TEST);
+        glState.Switch(GL_SCISSOR_TEST, false);
         glClear(mask);
         return D3D_OK;
     }
     // Rectangles count rows from the top; GL's scissor counts from the bottom.
     const LONG width = static_cast<LONG>(backBufferShape.width);
     const LONG height = static_cast<LONG>(backBufferShape.height);
-    glEnable(GL_SCISSOR_TEST);
+    glState.Switch(GL_SCISSOR_TEST, true);
     for (DWORD i = 0; i < count; ++i) {
         const LONG left = std::clamp(rects[i].x1, 0, width);
         const LONG right = std::clamp(rects[i].x2, 0, width);
@@ -76,20 +78,23 @@ HRESULT GlDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLO
         glScissor(left, height - bottom, right - left, bottom - top);
         glClear(mask);
     }
-    glDisable(GL_SCISSOR_TEST);
+    glState.Switch(GL_SCISSOR_TEST, false);
     return D3D_OK;
 }
 
 HRESULT GlDevice9::BeginScene() {
     if (inScene) return D3DERR_INVALIDCALL;
     inScene = true;
+    // Between scenes the window toolkit may have drawn with the context.
+    glState.Forget();
     return D3D_OK;
 }
 
 HRESULT GlDevice9::EndScene() {
     if (!inScene) return D3DERR_INVALIDCALL;
     inScene = false;
-    return D3D_OK;
+    if (!owner->Bind()) return D3DERR_DEVICELOST;
+    return DrawQueuedCoverage();
 }
 
 HRESULT GlDevice9::DrawMeshBuffers(IDirect3DMeshBuffers9* buffers, UINT firstIndex,
@@ -102,40 +107,34 @@ HRESULT GlDevice9::DrawMeshBuffers(IDirect3DMeshBuffers9* buffers, UINT firstInd
     if (!inScene) return D3DERR_INVALIDCALL;
     if (!owner->Bind()) return D3DERR_DEVICELOST;
     if (indexCount == 0) return D3D_OK;
+    const HRESULT textDrawn = DrawQueuedCoverage();
+    if (FAILED(textDrawn)) return textDrawn;
 
     BindBackBuffer();
-    ApplyColourMask();
-    glDisable(GL_SCISSOR_TEST);
-    glDisable(GL_DITHER);
-    if (renderStates.zEnable != D3DZB_FALSE && backBufferShape.hasDepth) {
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LEQUAL);
-        glDepthMask(renderStates.zWriteEnable ? GL_TRUE : GL_FALSE);
-    } else {
-        glDisable(GL_DEPTH_TEST);
+    glState.ColourMask(backBufferShape.hasAlpha);
+    glState.Switch(GL_SCISSOR_TEST, false);
+    glState.Switch(GL_DITHER, false);
+    const bool depthTested = renderStates.zEnable != D3DZB_FALSE && backBufferShape.hasDepth;
+    glState.Switch(GL_DEPTH_TEST, depthTested);
+    if (depthTested) {
+        glState.DepthFunc(GL_LEQUAL);
+        glState.DepthMask(renderStates.zWriteEnable != FALSE);
     }
+    glState.Switch(GL_BLEND, renderStates.alphaBlendEnable != FALSE);
     if (renderStates.alphaBlendEnable) {
-        glEnable(GL_BLEND);
-        glBlendEquation(GL_FUNC_ADD);
-        glBlendFunc(BlendFactor(renderStates.sourceBlend),
-                    BlendFactor(renderStates.destinationBlend));
-    } else {
-        glDisable(GL_BLEND);
+        glState.BlendFunc(BlendFactor(renderStates.sourceBlend),
+                          BlendFactor(renderStates.destinationBlend));
     }
     // Both APIs show +y of the projection at the top, so a winding seen on
     // screen is the same winding in GL's window space. Direct3D's default
     // culls the counter-clockwise ones.
-    if (renderStates.cullMode == D3DCULL_NONE) {
-        glDisable(GL_CULL_FACE);
-    } else {
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-        glFrontFace(renderStates.cullMode == D3DCULL_CCW ? GL_CW : GL_CCW);
+    glState.Switch(GL_CULL_FACE, renderStates.cullMode != D3DCULL_NONE);
+    if (renderStates.cullMode != D3DCULL_NONE) {
+        glState.FrontFace(renderStates.cullMode == D3DCULL_CCW ? GL_CW : GL_CCW);
     }
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, stageTexture != nullptr ? stageTexture->Name() : 0);
+    glState.BindTexture(stageTexture != nullptr ? stageTexture->Name() : 0);
 
-    fixedFunction.Use();
+    glState.UseProgram(fixedFunction.Name());
     if (transformsChanged) {
         fixedFunction.UploadTransforms(shading);
         transformsChanged = false;
@@ -148,11 +147,10 @@ HRESULT GlDevice9::DrawMeshBuffers(IDirect3DMeshBuffers9* buffers, UINT firstInd
         fixedFunction.UploadShading(shading);
         shadingChanged = false;
     }
-    glBindVertexArray(mesh->vertexArray.Get());
+    glState.BindVertexArray(mesh->vertexArray.Get());
     glDrawElements(
         GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT,
         reinterpret_cast<const void*>(static_cast<uintptr_t>(firstIndex) * sizeof(uint32_t)));
-    glBindVertexArray(0);
     return D3D_OK;
 }
 
@@ -161,56 +159,85 @@ HRESULT GlDevice9::DrawCoverage(LONG left, LONG top, UINT width, UINT height,
     if (width > 0 && height > 0 && coverage == nullptr) return D3DERR_INVALIDCALL;
     if (!inScene) return D3DERR_INVALIDCALL;
     if (width == 0 || height == 0) return D3D_OK;
-    if (!owner->Bind()) return D3DERR_DEVICELOST;
-    GLint largest = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    if (width > static_cast<UINT>(largest) || height > static_cast<UINT>(largest)) {
+    if (width > static_cast<UINT>(largestTexture) || height > static_cast<UINT>(largestTexture)) {
         return D3DERR_INVALIDCALL;
     }
-
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, coverageTexture.Get());
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    if (width != coverageWidth || height != coverageHeight) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, static_cast<GLsizei>(width),
-                     static_cast<GLsizei>(height), 0, GL_RED, GL_UNSIGNED_BYTE, coverage);
-        coverageWidth = width;
-        coverageHeight = height;
-    } else {
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width),
-                        static_cast<GLsizei>(height), GL_RED, GL_UNSIGNED_BYTE, coverage);
+    UINT queuedRows = 0;
+    for (const CoverageProgram::Rectangle& queued : queuedRectangles) queuedRows += queued.height;
+    if (queuedRectangles.size() == CoverageProgram::batchSize ||
+        height > static_cast<UINT>(largestTexture) - queuedRows) {
+        if (!owner->Bind()) return D3DERR_DEVICELOST;
+        const HRESULT drawn = DrawQueuedCoverage();
+        if (FAILED(drawn)) return drawn;
+        queuedRows = 0;
     }
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-
-    BindBackBuffer();
-    ApplyColourMask();
-    glDisable(GL_SCISSOR_TEST);
-    glDisable(GL_DITHER);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glBlendEquation(GL_FUNC_ADD);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
     // Back-buffer pixels, rows from the top, to normalised device coordinates.
     const float backWidth = static_cast<float>(backBufferShape.width);
     const float backHeight = static_cast<float>(backBufferShape.height);
-    const float rectangle[4] = {
-        2.0f * static_cast<float>(left) / backWidth - 1.0f,
-        1.0f - 2.0f * (static_cast<float>(top) + static_cast<float>(height)) / backHeight,
-        2.0f * (static_cast<float>(left) + static_cast<float>(width)) / backWidth - 1.0f,
-        1.0f - 2.0f * static_cast<float>(top) / backHeight};
-    coverageProgram.Use(rectangle, color);
-    glBindVertexArray(emptyVertexArray.Get());
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-    glBindVertexArray(0);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    CoverageProgram::Rectangle queued{
+        {2.0f * static_cast<float>(left) / backWidth - 1.0f,
+         1.0f - 2.0f * (static_cast<float>(top) + static_cast<float>(height)) / backHeight,
+         2.0f * (static_cast<float>(left) + static_cast<float>(width)) / backWidth - 1.0f,
+         1.0f - 2.0f * static_cast<float>(top) / backHeight},
+        queuedRows,
+        width,
+        height,
+        color};
+    queuedRectangles.push_back(queued);
+    queuedMasks.insert(queuedMasks.end(), coverage,
+                       coverage + static_cast<size_t>(width) * static_cast<size_t>(height));
+    return D3D_OK;
+}
+
+HRESULT GlDevice9::DrawQueuedCoverage() {
+    if (queuedRectangles.empty()) return D3D_OK;
+    // The masks stacked into one texture as wide as the widest, each row
+    // padded; a texture already large enough is written over, not remade.
+    UINT widest = 0;
+    UINT rows = 0;
+    for (const CoverageProgram::Rectangle& queued : queuedRectangles) {
+        widest = std::max(widest, queued.width);
+        rows += queued.height;
+    }
+    stackedMasks.assign(static_cast<size_t>(widest) * rows, 0);
+    const uint8_t* mask = queuedMasks.data();
+    for (const CoverageProgram::Rectangle& queued : queuedRectangles) {
+        for (UINT row = 0; row < queued.height; ++row) {
+            std::copy_n(
+                mask, queued.width,
+                stackedMasks.begin() + static_cast<ptrdiff_t>((queued.firstRow + row) * widest));
+            mask += queued.width;
+        }
+    }
+
+    glState.BindTexture(coverageTexture.Get());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    if (widest > coverageWidth || rows > coverageHeight) {
+        coverageWidth = std::max(widest, coverageWidth);
+        coverageHeight = std::max(rows, coverageHeight);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, static_cast<GLsizei>(coverageWidth),
+                     static_cast<GLsizei>(coverageHeight), 0, GL_RED, GL_UNSIGNED_BYTE, nullptr);
+    }
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(widest),
+                    static_cast<GLsizei>(rows), GL_RED, GL_UNSIGNED_BYTE, stackedMasks.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+
+    BindBackBuffer();
+    glState.ColourMask(backBufferShape.hasAlpha);
+    glState.Switch(GL_SCISSOR_TEST, false);
+    glState.Switch(GL_DITHER, false);
+    glState.Switch(GL_DEPTH_TEST, false);
+    glState.Switch(GL_CULL_FACE, false);
+    glState.Switch(GL_BLEND, true);
+    glState.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glState.UseProgram(coverageProgram.Name());
+    glState.BindVertexArray(emptyVertexArray.Get());
+    coverageProgram.Draw(queuedRectangles.data(), queuedRectangles.size(), coverageWidth,
+                         coverageHeight);
+    queuedRectangles.clear();
+    queuedMasks.clear();
     return D3D_OK;
 }
 

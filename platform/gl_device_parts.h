@@ -19,6 +19,7 @@
 #include "platform/gl_context.h"
 #include "platform/gl_objects.h"
 #include "platform/gl_programs.h"
+#include "platform/gl_state_cache.h"
 
 namespace gl_device {
 
@@ -170,8 +171,9 @@ class GlDevice9 final : public IDirect3DDevice9 {
 
     HRESULT BuildBackBuffer(const BackBufferShape& shape);
     void SetDefaultState();
-    void BindBackBuffer() const;
-    void ApplyColourMask() const;
+    void BindBackBuffer();
+    // Draws the text queued by DrawCoverage, in one call.
+    HRESULT DrawQueuedCoverage();
     void ForgetGlObjects();
 
     std::shared_ptr<const DeviceContext> owner;
@@ -186,6 +188,15 @@ class GlDevice9 final : public IDirect3DDevice9 {
     FixedFunctionProgram fixedFunction;
     CoverageProgram coverageProgram;
     GlVertexArray emptyVertexArray;
+    GLint largestTexture = 0;
+    GlStateCache glState;
+
+    // The text of a scene waits here until something else draws, the scene
+    // ends or the picture is read: its masks one after another, rows of each
+    // from the top, and the rectangles that show them.
+    std::vector<uint8_t> queuedMasks;
+    std::vector<CoverageProgram::Rectangle> queuedRectangles;
+    std::vector<uint8_t> stackedMasks;
     GlTexture coverageTexture;
     UINT coverageWidth = 0;
     UINT coverageHeight = 0;

@@ -10,9 +10,7 @@ HRESULT GlDevice9::CreateTextureFromPixels(UINT width, UINT height, const uint8_
     *texture = nullptr;
     if (rgba == nullptr || width == 0 || height == 0) return D3DERR_INVALIDCALL;
     if (!owner->Bind()) return D3DERR_DEVICELOST;
-    GLint largest = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    if (width > static_cast<UINT>(largest) || height > static_cast<UINT>(largest)) {
+    if (width > static_cast<UINT>(largestTexture) || height > static_cast<UINT>(largestTexture)) {
         return D3DERR_INVALIDCALL;
     }
     ClearGlErrors();
@@ -33,6 +31,7 @@ HRESULT GlDevice9::CreateTextureFromPixels(UINT width, UINT height, const uint8_
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width),
                  static_cast<GLsizei>(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     glBindTexture(GL_TEXTURE_2D, 0);
+    glState.Forget();
     if (glGetError() != GL_NO_ERROR) return E_OUTOFMEMORY;
     *texture = new GlTexture9(owner, width, height, std::move(name));
     return D3D_OK;
@@ -75,6 +74,7 @@ HRESULT GlDevice9::CreateMeshBuffers(const D3DVERTEX* vertices, UINT vertexCount
                           reinterpret_cast<const void*>(offsetof(D3DVERTEX, u)));
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glState.Forget();
     *buffers = made;
     return D3D_OK;
 }

@@ -4,10 +4,6 @@
 
 namespace gl_device {
 
-void GlDevice9::ApplyColourMask() const {
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, backBufferShape.hasAlpha ? GL_TRUE : GL_FALSE);
-}
-
 HRESULT GlDevice9::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     switch (state) {
         case D3DRS_ZENABLE:

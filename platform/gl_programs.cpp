@@ -1,5 +1,6 @@
 #include "platform/gl_programs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -128,28 +129,40 @@ void main() {
 }
 )";
 
-// A quad from the vertex index alone (a four-vertex strip), so the font's blit
-// needs no vertex buffer.
+// Quads from the vertex index alone (six vertices each, two triangles with
+// the diagonal of a four-vertex strip), so the font's text needs no vertex
+// buffer.
 const char* const coverageVertexSource = R"(
-uniform vec4 rectangle;
+uniform vec4 rectangles[8];
+uniform vec4 sources[8];
+uniform vec4 colours[8];
 out vec2 coverageCoordinate;
+flat out vec4 rectangleColour;
 
 void main() {
-    vec2 corner = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
-    gl_Position = vec4(mix(rectangle.xy, rectangle.zw, corner), 0.0, 1.0);
-    // Row 0 of the mask is its top row.
-    coverageCoordinate = vec2(corner.x, 1.0 - corner.y);
+    int quad = gl_VertexID / 6;
+    int corner = gl_VertexID - 6 * quad;
+    // Corners 0 1 2, 2 1 3 of the strip (0, 0) (1, 0) (0, 1) (1, 1).
+    int strip = corner < 3 ? corner : (corner == 3 ? 2 : (corner == 4 ? 1 : 3));
+    vec2 along = vec2(float(strip & 1), float(strip >> 1));
+    vec4 place = rectangles[quad];
+    gl_Position = vec4(mix(place.xy, place.zw, along), 0.0, 1.0);
+    // Row 0 of a mask is its top row.
+    vec4 source = sources[quad];
+    coverageCoordinate = vec2(source.x * along.x, source.y + source.w * (1.0 - along.y));
+    rectangleColour = colours[quad];
 }
 )";
 
 const char* const coverageFragmentSource = R"(
 in vec2 coverageCoordinate;
+flat in vec4 rectangleColour;
 uniform sampler2D coverage;
-uniform vec4 colour;
 out vec4 fragmentColour;
 
 void main() {
-    fragmentColour = vec4(colour.rgb, colour.a * texture(coverage, coverageCoordinate).r);
+    fragmentColour =
+        vec4(rectangleColour.rgb, rectangleColour.a * texture(coverage, coverageCoordinate).r);
 }
 )";
 
@@ -206,7 +219,7 @@ GlProgram LinkProgram(const char* vertexSource, const char* fragmentSource, std:
 // The matrix that carries normals along with `m` (row vectors): the inverse
 // transpose of its upper 3x3. A flattened transform has no inverse; its
 // cofactors still point the normals the right way.
-void NormalMatrix(const D3DMATRIX& m, float out[9]) {
+void NormalTransform(const D3DMATRIX& m, float out[9]) {
     const float a = m._11, b = m._12, c = m._13;
     const float d = m._21, e = m._22, f = m._23;
     const float g = m._31, h = m._32, i = m._33;
@@ -249,137 +262,142 @@ D3DMATRIX MultiplyMatrices(const D3DMATRIX& a, const D3DMATRIX& b) {
     return product;
 }
 
-bool UniformValues::Differ(GLint location, const float* values, int count) {
-    if (location < 0 || location >= kept || count > 16) return true;
-    const size_t bytes = sizeof(float) * static_cast<size_t>(count);
-    auto& slot = held[static_cast<size_t>(location)];
-    if (known[static_cast<size_t>(location)] && std::memcmp(slot.data(), values, bytes) == 0)
-        return false;
-    std::memcpy(slot.data(), values, bytes);
-    known[static_cast<size_t>(location)] = true;
-    return true;
-}
-
 bool FixedFunctionProgram::Build(std::string& error) {
-    sent.Forget();
+    known.fill(false);
     program = LinkProgram(fixedFunctionVertexSource, fixedFunctionFragmentSource, error);
     if (!program) return false;
+    static const char* const names[UniformCount] = {
+        "worldView",          "projection",       "normalMatrix",    "lighting",
+        "specularEnable",     "ambient",          "materialDiffuse", "materialAmbient",
+        "materialSpecular",   "materialEmissive", "materialPower",   "lightEnabled",
+        "lightIsDirectional", "lightPosition",    "lightToward",     "lightDiffuse",
+        "lightSpecular",      "lightAmbient",     "lightRange",      "lightAttenuation",
+        "textureBound"};
     const GLuint name = program.Get();
-    worldView = glGetUniformLocation(name, "worldView");
-    projection = glGetUniformLocation(name, "projection");
-    normalMatrix = glGetUniformLocation(name, "normalMatrix");
-    lighting = glGetUniformLocation(name, "lighting");
-    specularEnable = glGetUniformLocation(name, "specularEnable");
-    ambient = glGetUniformLocation(name, "ambient");
-    materialDiffuse = glGetUniformLocation(name, "materialDiffuse");
-    materialAmbient = glGetUniformLocation(name, "materialAmbient");
-    materialSpecular = glGetUniformLocation(name, "materialSpecular");
-    materialEmissive = glGetUniformLocation(name, "materialEmissive");
-    materialPower = glGetUniformLocation(name, "materialPower");
-    lightEnabled = glGetUniformLocation(name, "lightEnabled");
-    lightIsDirectional = glGetUniformLocation(name, "lightIsDirectional");
-    lightPosition = glGetUniformLocation(name, "lightPosition");
-    lightToward = glGetUniformLocation(name, "lightToward");
-    lightDiffuse = glGetUniformLocation(name, "lightDiffuse");
-    lightSpecular = glGetUniformLocation(name, "lightSpecular");
-    lightAmbient = glGetUniformLocation(name, "lightAmbient");
-    lightRange = glGetUniformLocation(name, "lightRange");
-    lightAttenuation = glGetUniformLocation(name, "lightAttenuation");
-    textureBound = glGetUniformLocation(name, "textureBound");
-    stageTexture = glGetUniformLocation(name, "stageTexture");
+    for (size_t i = 0; i < UniformCount; ++i) locations[i] = glGetUniformLocation(name, names[i]);
     glUseProgram(name);
-    glUniform1i(stageTexture, 0);
+    glUniform1i(glGetUniformLocation(name, "stageTexture"), 0);
     return true;
 }
 
-void FixedFunctionProgram::Use() const {
-    glUseProgram(program.Get());
+bool FixedFunctionProgram::Differs(Uniform uniform, const float* values, size_t count) {
+    std::array<float, 16>& held = sent[uniform];
+    if (known[uniform] && std::memcmp(held.data(), values, sizeof(float) * count) == 0) {
+        return false;
+    }
+    std::memcpy(held.data(), values, sizeof(float) * count);
+    known[uniform] = true;
+    return true;
 }
 
-void FixedFunctionProgram::Send(GLint location, bool value) const {
+void FixedFunctionProgram::Send(Uniform uniform, bool value) {
     const float held = value ? 1.0f : 0.0f;
-    if (sent.Differ(location, &held, 1)) glUniform1i(location, value ? 1 : 0);
+    if (Differs(uniform, &held, 1)) glUniform1i(locations[uniform], value ? 1 : 0);
 }
 
-void FixedFunctionProgram::Send(GLint location, float value) const {
-    if (sent.Differ(location, &value, 1)) glUniform1f(location, value);
+void FixedFunctionProgram::Send(Uniform uniform, float value) {
+    if (Differs(uniform, &value, 1)) glUniform1f(locations[uniform], value);
 }
 
-void FixedFunctionProgram::Send(GLint location, float x, float y, float z) const {
+void FixedFunctionProgram::Send(Uniform uniform, float x, float y, float z) {
     const float values[3] = {x, y, z};
-    if (sent.Differ(location, values, 3)) glUniform3f(location, x, y, z);
+    if (Differs(uniform, values, 3)) glUniform3f(locations[uniform], x, y, z);
 }
 
-void FixedFunctionProgram::Send(GLint location, const D3DCOLORVALUE& colour) const {
-    Send(location, colour.r, colour.g, colour.b);
+void FixedFunctionProgram::Send(Uniform uniform, const D3DCOLORVALUE& colour) {
+    Send(uniform, colour.r, colour.g, colour.b);
 }
 
-void FixedFunctionProgram::Send(GLint location, D3DCOLOR colour) const {
-    Send(location, static_cast<float>((colour >> 16) & 0xFF) / 255.0f,
+void FixedFunctionProgram::Send(Uniform uniform, D3DCOLOR colour) {
+    Send(uniform, static_cast<float>((colour >> 16) & 0xFF) / 255.0f,
          static_cast<float>((colour >> 8) & 0xFF) / 255.0f,
          static_cast<float>(colour & 0xFF) / 255.0f);
 }
 
-void FixedFunctionProgram::UploadTransforms(const FixedFunctionState& state) const {
+void FixedFunctionProgram::UploadTransforms(const FixedFunctionState& state) {
     const D3DMATRIX worldViewMatrix = MultiplyMatrices(state.world, state.view);
-    if (sent.Differ(worldView, &worldViewMatrix.m[0][0], 16))
-        glUniformMatrix4fv(worldView, 1, GL_FALSE, &worldViewMatrix.m[0][0]);
-    if (sent.Differ(projection, &state.projection.m[0][0], 16))
-        glUniformMatrix4fv(projection, 1, GL_FALSE, &state.projection.m[0][0]);
+    if (Differs(WorldView, &worldViewMatrix.m[0][0], 16)) {
+        glUniformMatrix4fv(locations[WorldView], 1, GL_FALSE, &worldViewMatrix.m[0][0]);
+    }
+    if (Differs(Projection, &state.projection.m[0][0], 16)) {
+        glUniformMatrix4fv(locations[Projection], 1, GL_FALSE, &state.projection.m[0][0]);
+    }
     float normals[9];
-    NormalMatrix(worldViewMatrix, normals);
-    if (sent.Differ(normalMatrix, normals, 9))
-        glUniformMatrix3fv(normalMatrix, 1, GL_FALSE, normals);
+    NormalTransform(worldViewMatrix, normals);
+    if (Differs(NormalMatrix, normals, 9)) {
+        glUniformMatrix3fv(locations[NormalMatrix], 1, GL_FALSE, normals);
+    }
 
     // Direct3D keeps lights in world space and lights in camera space, so the
     // light follows the view of the moment it is drawn with.
     const D3DVECTOR position = TransformPoint(state.light.Position, state.view);
-    Send(lightPosition, position.x, position.y, position.z);
+    Send(LightPosition, position.x, position.y, position.z);
     const D3DVECTOR direction = Normalised(TransformDirection(state.light.Direction, state.view));
-    Send(lightToward, -direction.x, -direction.y, -direction.z);
+    Send(LightToward, -direction.x, -direction.y, -direction.z);
 }
 
-void FixedFunctionProgram::UploadShading(const FixedFunctionState& state) const {
-    Send(lighting, state.lighting);
-    Send(specularEnable, state.specularEnable);
-    Send(textureBound, state.textureBound);
-    Send(ambient, state.ambient);
+void FixedFunctionProgram::UploadShading(const FixedFunctionState& state) {
+    Send(Lighting, state.lighting);
+    Send(SpecularEnable, state.specularEnable);
+    Send(TextureBound, state.textureBound);
+    Send(Ambient, state.ambient);
 
     const D3DMATERIAL9& material = state.material;
     const float diffuse[4] = {material.Diffuse.r, material.Diffuse.g, material.Diffuse.b,
                               material.Diffuse.a};
-    if (sent.Differ(materialDiffuse, diffuse, 4)) glUniform4fv(materialDiffuse, 1, diffuse);
-    Send(materialAmbient, material.Ambient);
-    Send(materialSpecular, material.Specular);
-    Send(materialEmissive, material.Emissive);
-    Send(materialPower, material.Power);
+    if (Differs(MaterialDiffuse, diffuse, 4)) glUniform4fv(locations[MaterialDiffuse], 1, diffuse);
+    Send(MaterialAmbient, material.Ambient);
+    Send(MaterialSpecular, material.Specular);
+    Send(MaterialEmissive, material.Emissive);
+    Send(MaterialPower, material.Power);
 
     const D3DLIGHT9& light = state.light;
-    Send(lightEnabled, state.lightEnabled);
-    Send(lightIsDirectional, light.Type == D3DLIGHT_DIRECTIONAL);
-    Send(lightDiffuse, light.Diffuse);
-    Send(lightSpecular, light.Specular);
-    Send(lightAmbient, light.Ambient);
-    Send(lightRange, light.Range);
-    Send(lightAttenuation, light.Attenuation0, light.Attenuation1, light.Attenuation2);
+    Send(LightEnabled, state.lightEnabled);
+    Send(LightIsDirectional, light.Type == D3DLIGHT_DIRECTIONAL);
+    Send(LightDiffuse, light.Diffuse);
+    Send(LightSpecular, light.Specular);
+    Send(LightAmbient, light.Ambient);
+    Send(LightRange, light.Range);
+    Send(LightAttenuation, light.Attenuation0, light.Attenuation1, light.Attenuation2);
 }
 
 bool CoverageProgram::Build(std::string& error) {
     program = LinkProgram(coverageVertexSource, coverageFragmentSource, error);
     if (!program) return false;
-    rectangle = glGetUniformLocation(program.Get(), "rectangle");
-    colour = glGetUniformLocation(program.Get(), "colour");
+    rectangles = glGetUniformLocation(program.Get(), "rectangles");
+    sources = glGetUniformLocation(program.Get(), "sources");
+    colours = glGetUniformLocation(program.Get(), "colours");
     coverage = glGetUniformLocation(program.Get(), "coverage");
     glUseProgram(program.Get());
     glUniform1i(coverage, 0);
     return true;
 }
 
-void CoverageProgram::Use(const float rectangleCorners[4], D3DCOLOR colourValue) const {
-    glUseProgram(program.Get());
-    glUniform4fv(rectangle, 1, rectangleCorners);
-    glUniform4f(colour, static_cast<float>((colourValue >> 16) & 0xFF) / 255.0f,
-                static_cast<float>((colourValue >> 8) & 0xFF) / 255.0f,
-                static_cast<float>(colourValue & 0xFF) / 255.0f,
-                static_cast<float>((colourValue >> 24) & 0xFF) / 255.0f);
+void CoverageProgram::Draw(const Rectangle* drawn, size_t count, UINT textureWidth,
+                           UINT textureHeight) {
+    count = std::min(count, batchSize);
+    if (count == 0) return;
+    float places[4 * batchSize];
+    float reads[4 * batchSize];
+    float tints[4 * batchSize];
+    const float across = static_cast<float>(textureWidth);
+    const float down = static_cast<float>(textureHeight);
+    for (size_t i = 0; i < count; ++i) {
+        const Rectangle& one = drawn[i];
+        std::copy_n(one.corners, 4, places + 4 * i);
+        // The width read and the first row and height, in texture coordinates.
+        reads[4 * i] = static_cast<float>(one.width) / across;
+        reads[4 * i + 1] = static_cast<float>(one.firstRow) / down;
+        reads[4 * i + 2] = 0.0f;
+        reads[4 * i + 3] = static_cast<float>(one.height) / down;
+        tints[4 * i] = static_cast<float>((one.colour >> 16) & 0xFF) / 255.0f;
+        tints[4 * i + 1] = static_cast<float>((one.colour >> 8) & 0xFF) / 255.0f;
+        tints[4 * i + 2] = static_cast<float>(one.colour & 0xFF) / 255.0f;
+        tints[4 * i + 3] = static_cast<float>((one.colour >> 24) & 0xFF) / 255.0f;
+    }
+    const auto quads = static_cast<GLsizei>(count);
+    glUniform4fv(rectangles, quads, places);
+    glUniform4fv(sources, quads, reads);
+    glUniform4fv(colours, quads, tints);
+    glDrawArrays(GL_TRIANGLES, 0, 6 * quads);
 }

@@ -3,7 +3,7 @@
 // 9's fixed-function pipeline does for the game's meshes, and one that blends
 // a colour through a coverage mask for the font.
 #include <array>
-#include <bitset>
+#include <cstddef>
 #include <string>
 
 #include "platform/d3d9_types.h"
@@ -23,81 +23,96 @@ struct FixedFunctionState {
     bool textureBound;
 };
 
-// The values a program's uniforms were last given. A uniform keeps its value
-// in its program, so sending the same value again is only work for the
-// driver; in a browser each call also crosses to the GPU process, and most
-// of a frame's were repeats (the light, the projection, a material shared by
-// many draws).
-class UniformValues {
-  public:
-    // Whether `location` holds other values than `values` (compared bit for
-    // bit); remembers them. A location past what is kept always differs.
-    bool Differ(GLint location, const float* values, int count);
-    void Forget() { known.reset(); }
-
-  private:
-    static constexpr int kept = 32;
-    std::bitset<kept> known;
-    std::array<std::array<float, 16>, kept> held{};
-};
-
 class FixedFunctionProgram {
   public:
     // False, with the compiler's or linker's words in `error`, when the driver
     // refuses the program.
     bool Build(std::string& error);
-    void Use() const;
+    GLuint Name() const { return program.Get(); }
     // Uploads the transforms (world, view, projection) and, since Direct3D
-    // lights in camera space, the light that depends on the view.
-    void UploadTransforms(const FixedFunctionState& state) const;
+    // lights in camera space, the light that depends on the view. The
+    // program must be in use, as for UploadShading.
+    void UploadTransforms(const FixedFunctionState& state);
     // Material, light colours and switches, ambient, texture presence.
-    void UploadShading(const FixedFunctionState& state) const;
+    void UploadShading(const FixedFunctionState& state);
     void Abandon() { program.Abandon(); }
 
   private:
-    void Send(GLint location, bool value) const;
-    void Send(GLint location, float value) const;
-    void Send(GLint location, float x, float y, float z) const;
-    void Send(GLint location, const D3DCOLORVALUE& colour) const;
-    void Send(GLint location, D3DCOLOR colour) const;
+    enum Uniform {
+        WorldView,
+        Projection,
+        NormalMatrix,
+        Lighting,
+        SpecularEnable,
+        Ambient,
+        MaterialDiffuse,
+        MaterialAmbient,
+        MaterialSpecular,
+        MaterialEmissive,
+        MaterialPower,
+        LightEnabled,
+        LightIsDirectional,
+        LightPosition,
+        LightToward,
+        LightDiffuse,
+        LightSpecular,
+        LightAmbient,
+        LightRange,
+        LightAttenuation,
+        TextureBound,
+        UniformCount
+    };
+
+    // Whether `uniform` was last given other values than these (compared bit
+    // for bit, so a value is never mistaken for another); remembers them. A
+    // uniform keeps its value in its program, so sending the same again is
+    // only work for the driver, and in a browser a crossing to the GPU
+    // process: most of a frame's uploads were repeats of the light, the
+    // projection and materials many draws share.
+    bool Differs(Uniform uniform, const float* values, size_t count);
+    void Send(Uniform uniform, bool value);
+    void Send(Uniform uniform, float value);
+    void Send(Uniform uniform, float x, float y, float z);
+    void Send(Uniform uniform, const D3DCOLORVALUE& colour);
+    void Send(Uniform uniform, D3DCOLOR colour);
 
     GlProgram program;
-    mutable UniformValues sent;
-    GLint worldView = -1;
-    GLint projection = -1;
-    GLint normalMatrix = -1;
-    GLint lighting = -1;
-    GLint specularEnable = -1;
-    GLint ambient = -1;
-    GLint materialDiffuse = -1;
-    GLint materialAmbient = -1;
-    GLint materialSpecular = -1;
-    GLint materialEmissive = -1;
-    GLint materialPower = -1;
-    GLint lightEnabled = -1;
-    GLint lightIsDirectional = -1;
-    GLint lightPosition = -1;
-    GLint lightToward = -1;
-    GLint lightDiffuse = -1;
-    GLint lightSpecular = -1;
-    GLint lightAmbient = -1;
-    GLint lightRange = -1;
-    GLint lightAttenuation = -1;
-    GLint textureBound = -1;
-    GLint stageTexture = -1;
+    std::array<GLint, UniformCount> locations{};
+    std::array<std::array<float, 16>, UniformCount> sent{};
+    std::array<bool, UniformCount> known{};
 };
 
+// The font's text: rectangles of the back buffer that blend one colour
+// through a coverage mask each, all masks stacked in one texture and drawn in
+// one call. Blending follows the order of the rectangles, as separate draws
+// would.
 class CoverageProgram {
   public:
+    static constexpr size_t batchSize = 8;
+
+    // Where a rectangle goes and what it shows: left, bottom, right, top in
+    // normalised device coordinates; the rows of the stacked texture it reads,
+    // from `firstRow`, `width` wide and `height` high; its colour.
+    struct Rectangle {
+        float corners[4];
+        UINT firstRow;
+        UINT width;
+        UINT height;
+        D3DCOLOR colour;
+    };
+
     bool Build(std::string& error);
-    // `rectangle` is left, bottom, right, top in normalised device coordinates.
-    void Use(const float rectangle[4], D3DCOLOR colour) const;
+    GLuint Name() const { return program.Get(); }
+    // Draws `count` (at most batchSize) rectangles from a bound stacked
+    // texture `textureWidth` x `textureHeight`; the program must be in use.
+    void Draw(const Rectangle* rectangles, size_t count, UINT textureWidth, UINT textureHeight);
     void Abandon() { program.Abandon(); }
 
   private:
     GlProgram program;
-    GLint rectangle = -1;
-    GLint colour = -1;
+    GLint rectangles = -1;
+    GLint sources = -1;
+    GLint colours = -1;
     GLint coverage = -1;
 };
 

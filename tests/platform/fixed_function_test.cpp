@@ -312,3 +312,26 @@ TEST_F(FixedFunction, CoverageBlendsItsColourAtTopLeftPixelsAndLeavesTheStateAsI
     EXPECT_EQ(changedOutside, 0);
     EXPECT_FALSE(ColourNear(Pixel(45, 18), {0, 0, 255, 255}, 8));  // the quad is there
 }
+
+TEST_F(FixedFunction, TheTextsOfAFrameBlendInTheOrderTheyAndTheMeshesWereDrawn) {
+    device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+    Use(MatteMaterial(1.0f, 1.0f, 0.5f));
+    const uint8_t full[4] = {255, 255, 255, 255};
+    const uint8_t halfThenFull[4] = {128, 128, 255, 255};  // 2 x 2
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, blue, 1.0f, 0);
+    EXPECT_EQ(device->DrawCoverage(2, 2, 4, 1, full, 0xFFFF0000), D3D_OK);
+    EXPECT_EQ(device->DrawCoverage(4, 2, 2, 2, halfThenFull, 0xFF00FF00), D3D_OK);
+    EXPECT_EQ(device->DrawCoverage(34, 22, 1, 1, full, 0xFFFF0000), D3D_OK);  // under the quad
+    Draw(centreQuad);
+    EXPECT_EQ(device->DrawCoverage(30, 22, 2, 2, full, 0xFFFFFFFF), D3D_OK);  // over it
+    device->EndScene();
+    ReadBack();
+
+    EXPECT_TRUE(ColourNear(Pixel(2, 2), {255, 0, 0, 255}, 0));
+    EXPECT_TRUE(ColourNear(Pixel(4, 2), {127, 128, 0, 255}, 1));  // green half over red
+    EXPECT_TRUE(ColourNear(Pixel(5, 3), {0, 255, 0, 255}, 0));
+    EXPECT_TRUE(ColourNear(Pixel(3, 3), {0, 0, 255, 255}, 0));
+    EXPECT_TRUE(ColourNear(Pixel(34, 22), {255, 255, 128, 255}, 1));
+    EXPECT_TRUE(ColourNear(Pixel(31, 23), {255, 255, 255, 255}, 0));
+}
