@@ -40,6 +40,7 @@ class IDirect3DDevice9 {
     virtual HRESULT Reset(D3DPRESENT_PARAMETERS* parameters) = 0;
     virtual HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) = 0;
     virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) = 0;
+    virtual HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) = 0;
     virtual HRESULT SetLight(DWORD index, const D3DLIGHT9* light) = 0;
     virtual HRESULT LightEnable(DWORD index, BOOL enable) = 0;
     virtual HRESULT SetMaterial(const D3DMATERIAL9* material) = 0;

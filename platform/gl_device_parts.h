@@ -145,6 +145,7 @@ class GlDevice9 final : public IDirect3DDevice9 {
     HRESULT Reset(D3DPRESENT_PARAMETERS* parameters) override;
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
     HRESULT SetLight(DWORD index, const D3DLIGHT9* light) override;
     HRESULT LightEnable(DWORD index, BOOL enable) override;
     HRESULT SetMaterial(const D3DMATERIAL9* material) override;

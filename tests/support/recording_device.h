@@ -48,6 +48,9 @@ class RecordingDevice : public IDirect3DDevice9 {
     HRESULT Reset(D3DPRESENT_PARAMETERS* parameters) override;
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
+    // Not recorded, and refused: meshes drawn here are drawn whole, each
+    // subset in one call.
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE, D3DMATRIX*) override { return D3DERR_INVALIDCALL; }
     HRESULT SetLight(DWORD index, const D3DLIGHT9* light) override;
     HRESULT LightEnable(DWORD index, BOOL enable) override;
     HRESULT SetMaterial(const D3DMATERIAL9* material) override;
