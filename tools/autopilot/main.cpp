@@ -49,6 +49,9 @@ constexpr const char* usage =
     "  --night                 race at night (the default is by day)\n"
     "  --keys                  drive with the arrow keys and Space alone\n"
     "  --shot FRAME FILE.png   save the picture after frame FRAME (repeatable)\n"
+    "  --picture-log FILE      write the fingerprint of every frame's picture into\n"
+    "                          FILE, a line each: two builds that draw the race\n"
+    "                          alike write the same file\n"
     "  --splash FILE.png       save the splash picture as the window shows it\n"
     "  --audio FILE.wav        record what the mixer played, to the end of the\n"
     "                          finishing tune, and print its level\n"
@@ -69,6 +72,7 @@ struct Arguments {
     bool keys = false;
     std::vector<std::pair<long, std::string>> shots;  // frame, file
     std::string splashPath;
+    std::string pictureLogPath;
     std::string replayPath;
     std::string audioPath;
     bool startOnly = false;
@@ -88,6 +92,8 @@ int ReadArguments(int argc, char** argv, Arguments& arguments) {
         } else if (argument == "--shot" && i + 2 < argc) {
             arguments.shots.emplace_back(std::atol(argv[i + 1]), argv[i + 2]);
             i += 2;
+        } else if (argument == "--picture-log" && i + 1 < argc) {
+            arguments.pictureLogPath = argv[++i];
         } else if (argument == "--splash" && i + 1 < argc) {
             arguments.splashPath = argv[++i];
         } else if (argument == "--audio" && i + 1 < argc) {
@@ -235,9 +241,26 @@ int main(int argc, char** argv) {
         return mouse;
     };
     DWORD recordedUpTo = program.Milliseconds();
+    std::FILE* pictureLog = nullptr;
+    if (!arguments.pictureLogPath.empty()) {
+        pictureLog = std::fopen(arguments.pictureLogPath.c_str(), "w");
+        if (pictureLog == nullptr) {
+            std::fprintf(stderr, "kestrune-autopilot: cannot write %s\n",
+                         arguments.pictureLogPath.c_str());
+            return 2;
+        }
+    }
     auto afterFrame = [&](long frame) {
         recording.Advance(program.Milliseconds() - recordedUpTo);
         recordedUpTo = program.Milliseconds();
+        if (pictureLog != nullptr) {
+            uint32_t width = 0, height = 0;
+            std::vector<uint8_t> rgba;
+            if (program.ReadPicture(width, height, rgba)) {
+                std::fprintf(pictureLog, "%ld %016llx\n", frame,
+                             static_cast<unsigned long long>(Fingerprint(rgba)));
+            }
+        }
         for (const auto& [shotFrame, path] : arguments.shots) {
             uint32_t width = 0, height = 0;
             std::vector<uint8_t> rgba;
@@ -257,6 +280,7 @@ int main(int argc, char** argv) {
                          ? RunRaceByKeys(program, keys, afterFrame, frameLimit)
                          : RunRace(program, replay.moveEvery, hand, afterFrame, frameLimit);
     const RaceOutcome& end = replay.outcome;
+    if (pictureLog != nullptr) std::fclose(pictureLog);
 
     std::printf("%s\n", end.message.c_str());
     std::printf("%s\n", end.scoreLine.c_str());
