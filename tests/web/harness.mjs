@@ -142,6 +142,21 @@ export async function waitFrames(page, count) {
   await waitForStatus(page, (n) => window.kestrune.status().frames >= n, start + count);
 }
 
+// The game's phases as status() reports them.
+export const NewRace = 0;
+export const Waiting = 1;
+export const Racing = 2;
+
+// File > Start, then a click at the canvas's centre, which starts the clock
+// and steers nowhere.
+export async function startRace(page) {
+  await pickMenu(page, 'File', 32771);
+  await waitForStatus(page, (phase) => window.kestrune.status().phase === phase, Waiting);
+  const centre = await onCanvas(page, 0.5, 0.5);
+  await page.mouse.click(centre.x, centre.y);
+  await waitForStatus(page, (phase) => window.kestrune.status().phase === phase, Racing);
+}
+
 // Opens a top menu of the menu bar and picks the item with that command id.
 export async function pickMenu(page, menu, command) {
   const [top] = await page.$$(`xpath/.//nav[@id="menubar"]//button[normalize-space(.)="${menu}"]`);

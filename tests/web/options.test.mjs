@@ -5,6 +5,13 @@ import {
   checked, control, dropProfile, keepShot, newProfile, openDialog, openGame, pickMenu, waitForSplash, withGame,
 } from './harness.mjs';
 
+// The store takes nothing, as a full one or one the browser turned off.
+function refuseTheStore() {
+  IDBObjectStore.prototype.put = function () {
+    throw new DOMException('The store is full.', 'QuotaExceededError');
+  };
+}
+
 test('options chosen and confirmed with OK survive a reload of the page', async () => {
   const profile = newProfile();
   try {
@@ -57,3 +64,25 @@ test('options chosen and confirmed with OK survive a reload of the page', async 
     dropProfile(profile);
   }
 });
+
+test("a refused IndexedDB shows the options' save message", () =>
+  withGame(
+    async ({ page, errors, url }) => {
+      await openGame(page, url);
+      await pickMenu(page, 'File', 32772);
+      const dialog = await openDialog(page, 'Options');
+      await (await control(dialog, 'Lights')).click();
+      await (await control(dialog, 'OK')).click();
+      const box = await page.waitForSelector('dialog.kestrune-message[open]');
+      await keepShot(page, 'options-refused', { whole: true });
+      assert.equal(
+        await box.$eval('.text', (e) => e.textContent),
+        'Error saving the options file [/player/config/kestrune/options.kvz].',
+      );
+      // The box's OK closes it and then the Options dialog.
+      await (await control(box, 'OK')).click();
+      await page.waitForFunction((d) => !d.isConnected, {}, dialog);
+      assert.deepEqual(errors, []);
+    },
+    { name: 'options-refused', setUp: (page) => page.evaluateOnNewDocument(refuseTheStore) },
+  ));

@@ -2,11 +2,9 @@
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import {
-  keepShot, onCanvas, openGame, pickMenu, pictureChange, status, waitForStatus, waitFrames, withGame,
+  keepShot, onCanvas, openGame, pickMenu, pictureChange, Racing, startRace, status, Waiting, waitForStatus, waitFrames,
+  withGame,
 } from './harness.mjs';
-
-const Waiting = 1;
-const Racing = 2;
 
 test('the splash, File > Start and a click start a race the mouse drives, with the lap line shown', () =>
   withGame(async ({ page, errors, url }) => {
@@ -47,3 +45,38 @@ test('the splash, File > Start and a click start a race the mouse drives, with t
     assert.ok(drive > still, `driving changes the picture more than standing (${drive} vs ${still})`);
     assert.deepEqual(errors, []);
   }, { name: 'play' }));
+
+test('another tab brought to the front pauses the race, which stands until P goes on', () =>
+  withGame(
+    async ({ page, errors, url, browser }) => {
+      await openGame(page, url);
+      await startRace(page);
+      await waitFrames(page, 10);
+
+      // The page is hidden and loses the focus, as a player's other tab takes it.
+      const other = await browser.newPage();
+      await other.bringToFront();
+      await waitForStatus(page, () => window.kestrune.status().paused);
+      const paused = await status(page);
+      await waitFrames(page, 10);
+      assert.equal((await status(page)).raceTime, paused.raceTime, 'the clock stands while hidden');
+
+      // Coming back does not go on by itself.
+      await page.bringToFront();
+      await page.waitForFunction(() => document.visibilityState === 'visible' && document.hasFocus());
+      await waitFrames(page, 10);
+      const back = await status(page);
+      assert.equal(back.paused, true, 'still paused on coming back');
+      assert.equal(back.raceTime, paused.raceTime);
+      await keepShot(page, 'play-6-paused');
+
+      await page.keyboard.press('KeyP');
+      await waitForStatus(page, (phase) => window.kestrune.status().phase === phase, Racing);
+      await waitFrames(page, 10);
+      const going = await status(page);
+      assert.equal(going.paused, false);
+      assert.ok(going.raceTime > paused.raceTime, `P set the clock going (${paused.raceTime} -> ${going.raceTime})`);
+      assert.deepEqual(errors, []);
+    },
+    { name: 'play-paused' },
+  ));
