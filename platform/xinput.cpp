@@ -3,15 +3,11 @@
 #include <SDL.h>
 
 #include <cstring>
-#include <deque>
 
 #include "platform/clock.h"
+#include "platform/xinput_pad.h"
 
 namespace {
-
-// A pad nobody reads for a long while (a dialog open) must not fill memory
-// with its presses; the oldest are the ones let go.
-constexpr size_t keystrokeLimit = 64;
 
 WORD PadKeyOf(Uint8 button) {
     switch (button) {
@@ -50,18 +46,15 @@ int16_t UpwardsOf(Sint16 value) {
 }
 
 // SDL's game-controller subsystem and the one controller played with.
-class Controllers {
+class Controllers final : public XInputPad {
   public:
-    Controllers() = default;
-    Controllers(const Controllers&) = delete;
-    Controllers& operator=(const Controllers&) = delete;
-    ~Controllers() {
+    ~Controllers() override {
         Close();
         if (started) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     }
 
     // Brings SDL's news in: arrivals, removals and presses.
-    void Poll() {
+    void Poll() override {
         if (!Start()) return;
         if (controller == nullptr) {
             const DWORD now = timeGetTime();
@@ -82,19 +75,19 @@ class Controllers {
         if (controller == nullptr) OpenFirst();
     }
 
-    bool Connected() const { return controller != nullptr; }
+    bool Connected() const override { return controller != nullptr; }
 
     // XInput's motors run until told otherwise; SDL's rumble wants a length,
     // so it is given one longer than any the game asks for, and a pad left
     // rumbling by a program that stopped falls still on its own.
-    void Rumble(WORD low, WORD high) {
+    void Rumble(WORD low, WORD high) override {
         constexpr Uint32 longestRumbleMilliseconds = 5000;
         // A pad without motors says so; that is no failure of the call.
         SDL_GameControllerRumble(controller, low, high,
                                  low == 0 && high == 0 ? 0 : longestRumbleMilliseconds);
     }
 
-    XINPUT_STATE State() {
+    XINPUT_STATE State() override {
         XINPUT_GAMEPAD pad{};
         auto axis = [this](SDL_GameControllerAxis which) {
             return SDL_GameControllerGetAxis(controller, which);
@@ -123,8 +116,6 @@ class Controllers {
         }
         return XINPUT_STATE{packetNumber, lastPad};
     }
-
-    std::deque<XINPUT_KEYSTROKE> keystrokes;
 
   private:
     bool Start() {
@@ -159,10 +150,7 @@ class Controllers {
             case SDL_CONTROLLERBUTTONUP: {
                 const WORD key = PadKeyOf(event.cbutton.button);
                 if (controller == nullptr || event.cbutton.which != instance || key == 0) break;
-                if (keystrokes.size() == keystrokeLimit) keystrokes.pop_front();
-                const WORD flags = event.type == SDL_CONTROLLERBUTTONDOWN ? XINPUT_KEYSTROKE_KEYDOWN
-                                                                          : XINPUT_KEYSTROKE_KEYUP;
-                keystrokes.push_back(XINPUT_KEYSTROKE{key, 0, flags, 0, 0});
+                ButtonChanged(key, event.type == SDL_CONTROLLERBUTTONDOWN);
                 break;
             }
             default:
@@ -188,7 +176,7 @@ class Controllers {
         if (controller != nullptr) SDL_GameControllerClose(controller);
         controller = nullptr;
         instance = -1;
-        keystrokes.clear();
+        ForgetKeystrokes();
     }
 
     bool started = false;
@@ -209,34 +197,13 @@ Controllers& Pads() {
 }  // namespace
 
 DWORD XInputGetState(DWORD userIndex, XINPUT_STATE* state) {
-    if (state == nullptr || userIndex >= XUSER_MAX_COUNT) return ERROR_BAD_ARGUMENTS;
-    if (userIndex != 0) return ERROR_DEVICE_NOT_CONNECTED;
-    Controllers& pads = Pads();
-    pads.Poll();
-    if (!pads.Connected()) return ERROR_DEVICE_NOT_CONNECTED;
-    *state = pads.State();
-    return ERROR_SUCCESS;
+    return Pads().GetState(userIndex, state);
 }
 
 DWORD XInputGetKeystroke(DWORD userIndex, DWORD, XINPUT_KEYSTROKE* keystroke) {
-    if (keystroke == nullptr) return ERROR_BAD_ARGUMENTS;
-    if (userIndex != 0 && userIndex != XUSER_INDEX_ANY) {
-        return userIndex < XUSER_MAX_COUNT ? ERROR_DEVICE_NOT_CONNECTED : ERROR_BAD_ARGUMENTS;
-    }
-    Controllers& pads = Pads();
-    if (pads.keystrokes.empty()) pads.Poll();
-    if (!pads.Connected()) return ERROR_DEVICE_NOT_CONNECTED;
-    if (pads.keystrokes.empty()) return ERROR_EMPTY;
-    *keystroke = pads.keystrokes.front();
-    pads.keystrokes.pop_front();
-    return ERROR_SUCCESS;
+    return Pads().GetKeystroke(userIndex, keystroke);
 }
 
 DWORD XInputSetState(DWORD userIndex, XINPUT_VIBRATION* vibration) {
-    if (vibration == nullptr || userIndex >= XUSER_MAX_COUNT) return ERROR_BAD_ARGUMENTS;
-    if (userIndex != 0) return ERROR_DEVICE_NOT_CONNECTED;
-    Controllers& pads = Pads();
-    if (!pads.Connected()) return ERROR_DEVICE_NOT_CONNECTED;
-    pads.Rumble(vibration->wLeftMotorSpeed, vibration->wRightMotorSpeed);
-    return ERROR_SUCCESS;
+    return Pads().SetState(userIndex, vibration);
 }
