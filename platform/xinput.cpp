@@ -2,8 +2,6 @@
 
 #include <SDL.h>
 
-#include <cstring>
-
 #include "platform/clock.h"
 #include "platform/xinput_pad.h"
 
@@ -87,7 +85,7 @@ class Controllers final : public XInputPad {
                                  low == 0 && high == 0 ? 0 : longestRumbleMilliseconds);
     }
 
-    XINPUT_STATE State() override {
+    void ReadGamepad() override {
         XINPUT_GAMEPAD pad{};
         auto axis = [this](SDL_GameControllerAxis which) {
             return SDL_GameControllerGetAxis(controller, which);
@@ -110,11 +108,7 @@ class Controllers final : public XInputPad {
         pad.sThumbLY = UpwardsOf(axis(SDL_CONTROLLER_AXIS_LEFTY));
         pad.sThumbRX = axis(SDL_CONTROLLER_AXIS_RIGHTX);
         pad.sThumbRY = UpwardsOf(axis(SDL_CONTROLLER_AXIS_RIGHTY));
-        if (std::memcmp(&pad, &lastPad, sizeof pad) != 0) {
-            lastPad = pad;
-            ++packetNumber;
-        }
-        return XINPUT_STATE{packetNumber, lastPad};
+        GamepadRead(pad);
     }
 
   private:
@@ -163,7 +157,7 @@ class Controllers final : public XInputPad {
         controller = SDL_GameControllerOpen(deviceIndex);
         if (controller == nullptr) return;
         instance = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller));
-        lastPad = XINPUT_GAMEPAD{};
+        GamepadArrived();
     }
 
     // The next pad in SDL's list takes over from one that went.
@@ -185,25 +179,11 @@ class Controllers final : public XInputPad {
     DWORD lastArrivalCheck = 0;
     SDL_GameController* controller = nullptr;
     SDL_JoystickID instance = -1;
-    DWORD packetNumber = 0;
-    XINPUT_GAMEPAD lastPad{};
 };
-
-Controllers& Pads() {
-    static Controllers controllers;
-    return controllers;
-}
 
 }  // namespace
 
-DWORD XInputGetState(DWORD userIndex, XINPUT_STATE* state) {
-    return Pads().GetState(userIndex, state);
-}
-
-DWORD XInputGetKeystroke(DWORD userIndex, DWORD, XINPUT_KEYSTROKE* keystroke) {
-    return Pads().GetKeystroke(userIndex, keystroke);
-}
-
-DWORD XInputSetState(DWORD userIndex, XINPUT_VIBRATION* vibration) {
-    return Pads().SetState(userIndex, vibration);
+XInputPad& PlayedPad() {
+    static Controllers controllers;
+    return controllers;
 }

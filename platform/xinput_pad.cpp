@@ -1,11 +1,14 @@
 #include "platform/xinput_pad.h"
 
+#include <cstring>
+
 DWORD XInputPad::GetState(DWORD userIndex, XINPUT_STATE* state) {
     if (state == nullptr || userIndex >= XUSER_MAX_COUNT) return ERROR_BAD_ARGUMENTS;
     if (userIndex != 0) return ERROR_DEVICE_NOT_CONNECTED;
     Poll();
     if (!Connected()) return ERROR_DEVICE_NOT_CONNECTED;
-    *state = State();
+    ReadGamepad();
+    *state = XINPUT_STATE{packetNumber, lastPad};
     return ERROR_SUCCESS;
 }
 
@@ -28,6 +31,24 @@ DWORD XInputPad::SetState(DWORD userIndex, const XINPUT_VIBRATION* vibration) {
     if (!Connected()) return ERROR_DEVICE_NOT_CONNECTED;
     Rumble(vibration->wLeftMotorSpeed, vibration->wRightMotorSpeed);
     return ERROR_SUCCESS;
+}
+
+DWORD XInputGetState(DWORD userIndex, XINPUT_STATE* state) {
+    return PlayedPad().GetState(userIndex, state);
+}
+
+DWORD XInputGetKeystroke(DWORD userIndex, DWORD, XINPUT_KEYSTROKE* keystroke) {
+    return PlayedPad().GetKeystroke(userIndex, keystroke);
+}
+
+DWORD XInputSetState(DWORD userIndex, XINPUT_VIBRATION* vibration) {
+    return PlayedPad().SetState(userIndex, vibration);
+}
+
+void XInputPad::GamepadRead(const XINPUT_GAMEPAD& pad) {
+    if (std::memcmp(&pad, &lastPad, sizeof pad) == 0) return;
+    lastPad = pad;
+    ++packetNumber;
 }
 
 void XInputPad::ButtonChanged(WORD virtualKey, bool down) {

@@ -110,7 +110,7 @@ class Controllers final : public XInputPad {
                 continue;
             }
             index = i;
-            lastPad = XINPUT_GAMEPAD{};
+            GamepadArrived();
             // What is held as the pad arrives is no press.
             Read(pad, false);
             return;
@@ -125,7 +125,8 @@ class Controllers final : public XInputPad {
         kestrune_gamepad_rumble(index, low / 65535.0, high / 65535.0);
     }
 
-    XINPUT_STATE State() override { return XINPUT_STATE{packetNumber, lastPad}; }
+    // The browser's pad was read by the Poll before.
+    void ReadGamepad() override {}
 
   private:
     void Read(const EmscriptenGamepadEvent& pad, bool pressesCount) {
@@ -142,10 +143,7 @@ class Controllers final : public XInputPad {
         state.sThumbLY = UpwardsOf(AxisOf(pad.axis[1]));
         state.sThumbRX = AxisOf(pad.axis[2]);
         state.sThumbRY = UpwardsOf(AxisOf(pad.axis[3]));
-        if (std::memcmp(&state, &lastPad, sizeof state) != 0) {
-            lastPad = state;
-            ++packetNumber;
-        }
+        GamepadRead(state);
     }
 
     void Close() {
@@ -158,25 +156,11 @@ class Controllers final : public XInputPad {
     DWORD lastArrivalCheck = 0;
     int index = -1;
     bool held[standardButtons] = {};
-    DWORD packetNumber = 0;
-    XINPUT_GAMEPAD lastPad{};
 };
-
-Controllers& Pads() {
-    static Controllers controllers;
-    return controllers;
-}
 
 }  // namespace
 
-DWORD XInputGetState(DWORD userIndex, XINPUT_STATE* state) {
-    return Pads().GetState(userIndex, state);
-}
-
-DWORD XInputGetKeystroke(DWORD userIndex, DWORD, XINPUT_KEYSTROKE* keystroke) {
-    return Pads().GetKeystroke(userIndex, keystroke);
-}
-
-DWORD XInputSetState(DWORD userIndex, XINPUT_VIBRATION* vibration) {
-    return Pads().SetState(userIndex, vibration);
+XInputPad& PlayedPad() {
+    static Controllers controllers;
+    return controllers;
 }

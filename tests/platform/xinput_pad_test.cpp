@@ -17,7 +17,7 @@ class HeldPad final : public XInputPad {
   private:
     void Poll() override {}
     bool Connected() const override { return plugged; }
-    XINPUT_STATE State() override { return XINPUT_STATE{}; }
+    void ReadGamepad() override {}
     void Rumble(WORD low, WORD high) override {
         rumbleLow = low;
         rumbleHigh = high;
