@@ -156,34 +156,24 @@ void DrawingArea::DrawPixels(int x, int y, int width, int height, const uint8_t*
                              size_t strideBytes) {
     if (!painting || rgba == nullptr || width <= 0 || height <= 0) return;
     fl_draw_image(rgba, x, y, width, height, 4, static_cast<int>(strideBytes));
-    if (drawnRight <= drawnLeft || drawnBottom <= drawnTop) {
-        drawnLeft = x;
-        drawnTop = y;
-        drawnRight = x + width;
-        drawnBottom = y + height;
-        return;
-    }
-    drawnLeft = std::min(drawnLeft, x);
-    drawnTop = std::min(drawnTop, y);
-    drawnRight = std::max(drawnRight, x + width);
-    drawnBottom = std::max(drawnBottom, y + height);
+    drawn.Add(x, y, width, height);
 }
 
 void DrawingArea::EndPainting() {
     if (!painting) return;
     painting = false;
-    const bool drawn = drawnRight > drawnLeft && drawnBottom > drawnTop;
-    if (deviceAttached && !drawn) return;
+    if (deviceAttached && drawn.Empty()) return;
     fl_color(backgroundRed, backgroundGreen, backgroundBlue);
-    if (!drawn) {
+    if (drawn.Empty()) {
         fl_rectf(0, 0, w(), h());
     } else {
-        const int top = std::max(0, drawnTop);
-        const int bottom = std::min(h(), drawnBottom);
+        const RECT& block = drawn.Rect();
+        const int top = std::max(0, block.top);
+        const int bottom = std::min(h(), block.bottom);
         fl_rectf(0, 0, w(), top);
         fl_rectf(0, bottom, w(), h() - bottom);
-        fl_rectf(0, top, std::max(0, drawnLeft), bottom - top);
-        fl_rectf(drawnRight, top, w() - drawnRight, bottom - top);
+        fl_rectf(0, top, std::max(0, block.left), bottom - top);
+        fl_rectf(block.right, top, w() - block.right, bottom - top);
     }
     XFlush(fl_display);
     // Once the first picture is out, the GL driver starts while the player

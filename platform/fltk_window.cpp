@@ -38,8 +38,8 @@ FltkWindow* CursorWindow() {
 // The toolkit's frame holds the client area and our menu bar; the outer size
 // the program asks for also counts the original's caption and borders.
 void FrameSizeFor(int outerWidth, int outerHeight, bool withMenu, int& width, int& height) {
-    width = std::max(1, outerWidth - frameExtraWidth);
-    height = std::max(1, outerHeight - frameExtraHeight) + (withMenu ? menuBarHeight : 0);
+    ClientSizeOfWindow(outerWidth, outerHeight, width, height);
+    if (withMenu) height += menuBarHeight;
 }
 
 // The X class names the program, so that desktops match its windows to its

@@ -28,11 +28,6 @@
 namespace fltk_desktop {
 
 constexpr int menuBarHeight = 25;
-// The original's frame around its client area: its 640 x 480 window had a
-// client area of 632 x 426 below the menu bar, the size the splash picture
-// is made to fill. Sizes the program asks for are outer sizes, as on Windows.
-constexpr int frameExtraWidth = 8;
-constexpr int frameExtraHeight = 54;
 // A change of place or size made with no pointer button held may be the
 // window manager maximising the window, whose state it announces only after
 // the new size: the change is judged once this has passed.
@@ -126,7 +121,7 @@ class DrawingArea final : public Fl_Window, public GlContext, public DeviceConte
         if (!shown()) return nullptr;
         make_current();
         painting = true;
-        drawnLeft = drawnTop = drawnRight = drawnBottom = 0;
+        drawn.Clear();
         return this;
     }
     void EndPainting();
@@ -141,7 +136,7 @@ class DrawingArea final : public Fl_Window, public GlContext, public DeviceConte
     VisualID shownVisual = 0;
     bool deviceAttached = false;
     bool painting = false;
-    int drawnLeft = 0, drawnTop = 0, drawnRight = 0, drawnBottom = 0;
+    PaintedExtent drawn;
 };
 
 // The menu bar: the menu resource's titles and items, whose pulled-down menu

@@ -16,6 +16,19 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT*) {
     return TRUE;
 }
 
+void PaintedExtent::Add(int x, int y, int width, int height) {
+    if (width <= 0 || height <= 0) return;
+    const RECT block{x, y, x + width, y + height};
+    if (Empty()) {
+        drawn = block;
+        return;
+    }
+    drawn.left = std::min(drawn.left, block.left);
+    drawn.top = std::min(drawn.top, block.top);
+    drawn.right = std::max(drawn.right, block.right);
+    drawn.bottom = std::max(drawn.bottom, block.bottom);
+}
+
 HDC CreateCompatibleDC(HDC) {
     return new DeviceContextObject();
 }

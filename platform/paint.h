@@ -26,6 +26,20 @@ class DeviceContextObject {
     const uint8_t* bitmapPixels = nullptr;
 };
 
+// Where one paint of a window's DC drew: the smallest rectangle holding every
+// block DrawPixels drew since BeginPaint. EndPaint fills the rest of the area
+// with the background, as the class's brush does on Windows.
+class PaintedExtent {
+  public:
+    void Clear() { drawn = RECT{0, 0, 0, 0}; }
+    void Add(int x, int y, int width, int height);
+    bool Empty() const { return drawn.right <= drawn.left || drawn.bottom <= drawn.top; }
+    const RECT& Rect() const { return drawn; }
+
+  private:
+    RECT drawn{0, 0, 0, 0};
+};
+
 struct PAINTSTRUCT {
     HDC hdc;
     BOOL fErase;

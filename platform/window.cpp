@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include <algorithm>
 #include <atomic>
 #include <deque>
 #include <list>
@@ -118,6 +119,13 @@ BOOL SetWindowPos(HWND window, HWND, int x, int y, int width, int height, UINT f
     if (window == nullptr) return FALSE;
     window->Place(x, y, width, height, flags);
     return TRUE;
+}
+
+void ClientSizeOfWindow(int outerWidth, int outerHeight, int& width, int& height) {
+    constexpr int frameExtraWidth = 8;
+    constexpr int frameExtraHeight = 54;
+    width = std::max(1, outerWidth - frameExtraWidth);
+    height = std::max(1, outerHeight - frameExtraHeight);
 }
 
 BOOL ShowWindow(HWND window, int command) {

@@ -215,6 +215,11 @@ HMENU GetMenu(HWND window);
 BOOL SetMenu(HWND window, HMENU menu);
 HMENU LoadMenuA(HINSTANCE instance, int id);
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
+// The drawing area of a window whose outer size the program asks for, as on
+// Windows: without the original's frame, whose 640 x 480 window had a client
+// area of 632 x 426 below the menu bar (the size the splash picture is made
+// to fill); at least 1 x 1.
+void ClientSizeOfWindow(int outerWidth, int outerHeight, int& width, int& height);
 BOOL ShowWindow(HWND window, int command);
 BOOL UpdateWindow(HWND window);
 BOOL GetClientRect(HWND window, RECT* rect);

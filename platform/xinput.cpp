@@ -2,16 +2,10 @@
 
 #include <SDL.h>
 
-#include <cstring>
-#include <deque>
-
 #include "platform/clock.h"
+#include "platform/xinput_pad.h"
 
 namespace {
-
-// A pad nobody reads for a long while (a dialog open) must not fill memory
-// with its presses; the oldest are the ones let go.
-constexpr size_t keystrokeLimit = 64;
 
 WORD PadKeyOf(Uint8 button) {
     switch (button) {
@@ -50,18 +44,15 @@ int16_t UpwardsOf(Sint16 value) {
 }
 
 // SDL's game-controller subsystem and the one controller played with.
-class Controllers {
+class Controllers final : public XInputPad {
   public:
-    Controllers() = default;
-    Controllers(const Controllers&) = delete;
-    Controllers& operator=(const Controllers&) = delete;
-    ~Controllers() {
+    ~Controllers() override {
         Close();
         if (started) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     }
 
     // Brings SDL's news in: arrivals, removals and presses.
-    void Poll() {
+    void Poll() override {
         if (!Start()) return;
         if (controller == nullptr) {
             const DWORD now = timeGetTime();
@@ -82,19 +73,19 @@ class Controllers {
         if (controller == nullptr) OpenFirst();
     }
 
-    bool Connected() const { return controller != nullptr; }
+    bool Connected() const override { return controller != nullptr; }
 
     // XInput's motors run until told otherwise; SDL's rumble wants a length,
     // so it is given one longer than any the game asks for, and a pad left
     // rumbling by a program that stopped falls still on its own.
-    void Rumble(WORD low, WORD high) {
+    void Rumble(WORD low, WORD high) override {
         constexpr Uint32 longestRumbleMilliseconds = 5000;
         // A pad without motors says so; that is no failure of the call.
         SDL_GameControllerRumble(controller, low, high,
                                  low == 0 && high == 0 ? 0 : longestRumbleMilliseconds);
     }
 
-    XINPUT_STATE State() {
+    void ReadGamepad() override {
         XINPUT_GAMEPAD pad{};
         auto axis = [this](SDL_GameControllerAxis which) {
             return SDL_GameControllerGetAxis(controller, which);
@@ -117,14 +108,8 @@ class Controllers {
         pad.sThumbLY = UpwardsOf(axis(SDL_CONTROLLER_AXIS_LEFTY));
         pad.sThumbRX = axis(SDL_CONTROLLER_AXIS_RIGHTX);
         pad.sThumbRY = UpwardsOf(axis(SDL_CONTROLLER_AXIS_RIGHTY));
-        if (std::memcmp(&pad, &lastPad, sizeof pad) != 0) {
-            lastPad = pad;
-            ++packetNumber;
-        }
-        return XINPUT_STATE{packetNumber, lastPad};
+        GamepadRead(pad);
     }
-
-    std::deque<XINPUT_KEYSTROKE> keystrokes;
 
   private:
     bool Start() {
@@ -159,10 +144,7 @@ class Controllers {
             case SDL_CONTROLLERBUTTONUP: {
                 const WORD key = PadKeyOf(event.cbutton.button);
                 if (controller == nullptr || event.cbutton.which != instance || key == 0) break;
-                if (keystrokes.size() == keystrokeLimit) keystrokes.pop_front();
-                const WORD flags = event.type == SDL_CONTROLLERBUTTONDOWN ? XINPUT_KEYSTROKE_KEYDOWN
-                                                                          : XINPUT_KEYSTROKE_KEYUP;
-                keystrokes.push_back(XINPUT_KEYSTROKE{key, 0, flags, 0, 0});
+                ButtonChanged(key, event.type == SDL_CONTROLLERBUTTONDOWN);
                 break;
             }
             default:
@@ -175,7 +157,7 @@ class Controllers {
         controller = SDL_GameControllerOpen(deviceIndex);
         if (controller == nullptr) return;
         instance = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller));
-        lastPad = XINPUT_GAMEPAD{};
+        GamepadArrived();
     }
 
     // The next pad in SDL's list takes over from one that went.
@@ -188,7 +170,7 @@ class Controllers {
         if (controller != nullptr) SDL_GameControllerClose(controller);
         controller = nullptr;
         instance = -1;
-        keystrokes.clear();
+        ForgetKeystrokes();
     }
 
     bool started = false;
@@ -197,46 +179,11 @@ class Controllers {
     DWORD lastArrivalCheck = 0;
     SDL_GameController* controller = nullptr;
     SDL_JoystickID instance = -1;
-    DWORD packetNumber = 0;
-    XINPUT_GAMEPAD lastPad{};
 };
-
-Controllers& Pads() {
-    static Controllers controllers;
-    return controllers;
-}
 
 }  // namespace
 
-DWORD XInputGetState(DWORD userIndex, XINPUT_STATE* state) {
-    if (state == nullptr || userIndex >= XUSER_MAX_COUNT) return ERROR_BAD_ARGUMENTS;
-    if (userIndex != 0) return ERROR_DEVICE_NOT_CONNECTED;
-    Controllers& pads = Pads();
-    pads.Poll();
-    if (!pads.Connected()) return ERROR_DEVICE_NOT_CONNECTED;
-    *state = pads.State();
-    return ERROR_SUCCESS;
-}
-
-DWORD XInputGetKeystroke(DWORD userIndex, DWORD, XINPUT_KEYSTROKE* keystroke) {
-    if (keystroke == nullptr) return ERROR_BAD_ARGUMENTS;
-    if (userIndex != 0 && userIndex != XUSER_INDEX_ANY) {
-        return userIndex < XUSER_MAX_COUNT ? ERROR_DEVICE_NOT_CONNECTED : ERROR_BAD_ARGUMENTS;
-    }
-    Controllers& pads = Pads();
-    if (pads.keystrokes.empty()) pads.Poll();
-    if (!pads.Connected()) return ERROR_DEVICE_NOT_CONNECTED;
-    if (pads.keystrokes.empty()) return ERROR_EMPTY;
-    *keystroke = pads.keystrokes.front();
-    pads.keystrokes.pop_front();
-    return ERROR_SUCCESS;
-}
-
-DWORD XInputSetState(DWORD userIndex, XINPUT_VIBRATION* vibration) {
-    if (vibration == nullptr || userIndex >= XUSER_MAX_COUNT) return ERROR_BAD_ARGUMENTS;
-    if (userIndex != 0) return ERROR_DEVICE_NOT_CONNECTED;
-    Controllers& pads = Pads();
-    if (!pads.Connected()) return ERROR_DEVICE_NOT_CONNECTED;
-    pads.Rumble(vibration->wLeftMotorSpeed, vibration->wRightMotorSpeed);
-    return ERROR_SUCCESS;
+XInputPad& PlayedPad() {
+    static Controllers controllers;
+    return controllers;
 }

@@ -9,7 +9,6 @@
 #include <emscripten/html5.h>
 #include <emscripten/html5_webgl.h>
 
-#include <algorithm>
 #include <memory>
 
 #include "platform/dialog.h"
@@ -62,11 +61,6 @@ namespace web_page {
 
 namespace {
 
-// The original's frame around its client area, as on the desktop: its
-// 640 x 480 window had a client area of 632 x 426 below the menu bar.
-constexpr int frameExtraWidth = 8;
-constexpr int frameExtraHeight = 54;
-
 int framesPresented = 0;
 
 class WebWindow final : public WindowObject, public GlContext, public DeviceContextObject {
@@ -75,7 +69,7 @@ class WebWindow final : public WindowObject, public GlContext, public DeviceCont
         : WindowObject(windowClass.lpfnWndProc) {
         style = initialStyle;
         if (windowClass.menuId != 0) menu = LoadMenuA(windowClass.hInstance, windowClass.menuId);
-        ClientSizeFor(outerWidth, outerHeight, clientWidth, clientHeight);
+        ClientSizeOfWindow(outerWidth, outerHeight, clientWidth, clientHeight);
         kestrune_make_window(MenuJson().c_str(), clientWidth, clientHeight);
         kestrune_set_menu_visible(menu != nullptr ? 1 : 0);
         RegisterGlContext(this, this);
@@ -97,7 +91,7 @@ class WebWindow final : public WindowObject, public GlContext, public DeviceCont
     }
     void Place(int, int, int outerWidth, int outerHeight, UINT) override {
         if (fullScreen) return;
-        ClientSizeFor(outerWidth, outerHeight, clientWidth, clientHeight);
+        ClientSizeOfWindow(outerWidth, outerHeight, clientWidth, clientHeight);
         kestrune_set_client_size(clientWidth, clientHeight);
         Update();
     }
@@ -119,14 +113,16 @@ class WebWindow final : public WindowObject, public GlContext, public DeviceCont
     }
     HDC BeginPaint() override {
         painting = true;
-        drawnLeft = drawnTop = drawnRight = drawnBottom = 0;
+        drawn.Clear();
         kestrune_begin_paint();
         return this;
     }
     void EndPaint() override {
         if (!painting) return;
         painting = false;
-        kestrune_end_paint(drawnLeft, drawnTop, drawnRight, drawnBottom, deviceAttached ? 1 : 0);
+        const RECT& block = drawn.Rect();
+        kestrune_end_paint(block.left, block.top, block.right, block.bottom,
+                           deviceAttached ? 1 : 0);
     }
 
     // DeviceContextObject: the splash, on the 2D canvas over the GL one.
@@ -134,17 +130,7 @@ class WebWindow final : public WindowObject, public GlContext, public DeviceCont
                     size_t strideBytes) override {
         if (!painting || rgba == nullptr || width <= 0 || height <= 0) return;
         kestrune_draw_pixels(x, y, width, height, rgba, static_cast<int>(strideBytes));
-        if (drawnRight <= drawnLeft || drawnBottom <= drawnTop) {
-            drawnLeft = x;
-            drawnTop = y;
-            drawnRight = x + width;
-            drawnBottom = y + height;
-            return;
-        }
-        drawnLeft = std::min(drawnLeft, x);
-        drawnTop = std::min(drawnTop, y);
-        drawnRight = std::max(drawnRight, x + width);
-        drawnBottom = std::max(drawnBottom, y + height);
+        drawn.Add(x, y, width, height);
     }
 
     // GlContext: WebGL2 on the canvas, made on the first call for a device.
@@ -178,11 +164,6 @@ class WebWindow final : public WindowObject, public GlContext, public DeviceCont
     bool FullScreen() const { return fullScreen; }
 
   private:
-    static void ClientSizeFor(int outerWidth, int outerHeight, int& width, int& height) {
-        width = std::max(1, outerWidth - frameExtraWidth);
-        height = std::max(1, outerHeight - frameExtraHeight);
-    }
-
     std::string MenuJson() const {
         std::string json = "[";
         if (menu != nullptr) {
@@ -241,7 +222,7 @@ class WebWindow final : public WindowObject, public GlContext, public DeviceCont
     bool painting = false;
     bool deviceAttached = false;
     bool tornDown = false;
-    int drawnLeft = 0, drawnTop = 0, drawnRight = 0, drawnBottom = 0;
+    PaintedExtent drawn;
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE glContext = 0;
 };
 

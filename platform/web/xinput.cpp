@@ -12,17 +12,13 @@
 
 #include <cmath>
 #include <cstring>
-#include <deque>
 
 #include "platform/clock.h"
+#include "platform/xinput_pad.h"
 
 extern "C" void kestrune_gamepad_rumble(int index, double strong, double weak);
 
 namespace {
-
-// A pad nobody reads for a long while (a dialog open) must not fill memory
-// with its presses; the oldest are the ones let go.
-constexpr size_t keystrokeLimit = 64;
 
 constexpr int buttonA = 0;
 constexpr int buttonB = 1;
@@ -81,10 +77,10 @@ bool IsPlayable(const EmscriptenGamepadEvent& pad) {
 }
 
 // The one pad played with and what was last read of it.
-class Controllers {
+class Controllers final : public XInputPad {
   public:
     // Reads the browser's pads: arrivals, removals and presses.
-    void Poll() {
+    void Poll() override {
         if (!Connected()) {
             const DWORD now = timeGetTime();
             if (arrivalChecked && now - lastArrivalCheck < controllerArrivalCheckMilliseconds) {
@@ -114,24 +110,23 @@ class Controllers {
                 continue;
             }
             index = i;
-            lastPad = XINPUT_GAMEPAD{};
+            GamepadArrived();
             // What is held as the pad arrives is no press.
             Read(pad, false);
             return;
         }
     }
 
-    bool Connected() const { return index >= 0; }
+    bool Connected() const override { return index >= 0; }
 
     // The browser's rumble runs for a length, so it is given one longer than
     // any the game asks for, and a pad left rumbling falls still on its own.
-    void Rumble(WORD low, WORD high) {
+    void Rumble(WORD low, WORD high) override {
         kestrune_gamepad_rumble(index, low / 65535.0, high / 65535.0);
     }
 
-    XINPUT_STATE State() const { return XINPUT_STATE{packetNumber, lastPad}; }
-
-    std::deque<XINPUT_KEYSTROKE> keystrokes;
+    // The browser's pad was read by the Poll before.
+    void ReadGamepad() override {}
 
   private:
     void Read(const EmscriptenGamepadEvent& pad, bool pressesCount) {
@@ -139,11 +134,7 @@ class Controllers {
         for (const PadButton& button : padButtons) {
             const bool down = pad.digitalButton[button.index] != 0;
             if (down) state.wButtons = static_cast<WORD>(state.wButtons | button.bit);
-            if (pressesCount && down != held[button.index]) {
-                if (keystrokes.size() == keystrokeLimit) keystrokes.pop_front();
-                const WORD flags = down ? XINPUT_KEYSTROKE_KEYDOWN : XINPUT_KEYSTROKE_KEYUP;
-                keystrokes.push_back(XINPUT_KEYSTROKE{button.key, 0, flags, 0, 0});
-            }
+            if (pressesCount && down != held[button.index]) ButtonChanged(button.key, down);
             held[button.index] = down;
         }
         state.bLeftTrigger = TriggerOf(pad.analogButton[leftTrigger]);
@@ -152,15 +143,12 @@ class Controllers {
         state.sThumbLY = UpwardsOf(AxisOf(pad.axis[1]));
         state.sThumbRX = AxisOf(pad.axis[2]);
         state.sThumbRY = UpwardsOf(AxisOf(pad.axis[3]));
-        if (std::memcmp(&state, &lastPad, sizeof state) != 0) {
-            lastPad = state;
-            ++packetNumber;
-        }
+        GamepadRead(state);
     }
 
     void Close() {
         index = -1;
-        keystrokes.clear();
+        ForgetKeystrokes();
         std::memset(held, 0, sizeof held);
     }
 
@@ -168,46 +156,11 @@ class Controllers {
     DWORD lastArrivalCheck = 0;
     int index = -1;
     bool held[standardButtons] = {};
-    DWORD packetNumber = 0;
-    XINPUT_GAMEPAD lastPad{};
 };
-
-Controllers& Pads() {
-    static Controllers controllers;
-    return controllers;
-}
 
 }  // namespace
 
-DWORD XInputGetState(DWORD userIndex, XINPUT_STATE* state) {
-    if (state == nullptr || userIndex >= XUSER_MAX_COUNT) return ERROR_BAD_ARGUMENTS;
-    if (userIndex != 0) return ERROR_DEVICE_NOT_CONNECTED;
-    Controllers& pads = Pads();
-    pads.Poll();
-    if (!pads.Connected()) return ERROR_DEVICE_NOT_CONNECTED;
-    *state = pads.State();
-    return ERROR_SUCCESS;
-}
-
-DWORD XInputGetKeystroke(DWORD userIndex, DWORD, XINPUT_KEYSTROKE* keystroke) {
-    if (keystroke == nullptr) return ERROR_BAD_ARGUMENTS;
-    if (userIndex != 0 && userIndex != XUSER_INDEX_ANY) {
-        return userIndex < XUSER_MAX_COUNT ? ERROR_DEVICE_NOT_CONNECTED : ERROR_BAD_ARGUMENTS;
-    }
-    Controllers& pads = Pads();
-    if (pads.keystrokes.empty()) pads.Poll();
-    if (!pads.Connected()) return ERROR_DEVICE_NOT_CONNECTED;
-    if (pads.keystrokes.empty()) return ERROR_EMPTY;
-    *keystroke = pads.keystrokes.front();
-    pads.keystrokes.pop_front();
-    return ERROR_SUCCESS;
-}
-
-DWORD XInputSetState(DWORD userIndex, XINPUT_VIBRATION* vibration) {
-    if (vibration == nullptr || userIndex >= XUSER_MAX_COUNT) return ERROR_BAD_ARGUMENTS;
-    if (userIndex != 0) return ERROR_DEVICE_NOT_CONNECTED;
-    Controllers& pads = Pads();
-    if (!pads.Connected()) return ERROR_DEVICE_NOT_CONNECTED;
-    pads.Rumble(vibration->wLeftMotorSpeed, vibration->wRightMotorSpeed);
-    return ERROR_SUCCESS;
+XInputPad& PlayedPad() {
+    static Controllers controllers;
+    return controllers;
 }

@@ -21,13 +21,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/ghost_path.h"
-#include "core/options.h"
 #include "platform/module_path.h"
 #include "race/game_state.h"
 #include "render/ghost_drawing.h"
@@ -41,22 +39,6 @@ namespace {
 
 class GoldenReplay : public HeadlessGame {
   protected:
-    // The recorded race driven once more, from the program's Start; the
-    // frame's own check after each frame when given.
-    RaceOutcome DriveTheReplay(const Replay& replay,
-                               const std::function<void(long frame)>& afterFrame) {
-        // As the autopilot leaves the options after start-up.
-        GameOptions = GameOptionsRecord{};
-        GameOptions.lightsOn = static_cast<uint32_t>(replay.lightsOn);
-        size_t moves = 0;
-        auto hand = [&] {
-            const MousePixel mouse = replay.path[std::min(moves, replay.path.size() - 1)];
-            ++moves;
-            return mouse;
-        };
-        return RunRace(*program, replay.moveEvery, hand, afterFrame, replay.outcome.frames + 1);
-    }
-
     void SetUp() override {
         // The program lives beside the generated media, as the autopilot does.
         SetModuleFileNameForTesting(GeneratedMediaDirectory() + "/../kestrune");
@@ -75,18 +57,8 @@ TEST_F(GoldenReplay, TheRecordedRaceEndsExactlyAsItDid) {
     ASSERT_EQ(replay.drawableWidth, drawableWidth);
     ASSERT_EQ(replay.drawableHeight, drawableHeight);
     ASSERT_TRUE(StartProgram());
-    // As the autopilot leaves the options after start-up.
-    GameOptions = GameOptionsRecord{};
-    GameOptions.lightsOn = static_cast<uint32_t>(replay.lightsOn);
-
     size_t moves = 0;
-    auto hand = [&] {
-        const MousePixel mouse = replay.path[std::min(moves, replay.path.size() - 1)];
-        ++moves;
-        return mouse;
-    };
-    const RaceOutcome end =
-        RunRace(*program, replay.moveEvery, hand, nullptr, replay.outcome.frames + 1);
+    const RaceOutcome end = DriveReplay(*program, replay, nullptr, moves);
     const RaceOutcome& recorded = replay.outcome;
 
     EXPECT_TRUE(end.ended);
@@ -106,7 +78,8 @@ TEST_F(GoldenReplay, AFinishedRaceIsKeptAndItsGhostRetracesItExactly) {
     std::string error;
     ASSERT_TRUE(ReadReplay(KESTRUNE_GOLDEN_REPLAY, replay, error)) << error;
     ASSERT_TRUE(StartProgram());
-    const RaceOutcome first = DriveTheReplay(replay, nullptr);
+    size_t moves = 0;
+    const RaceOutcome first = DriveReplay(*program, replay, nullptr, moves);
     ASSERT_EQ(FloatBits(first.raceTime), FloatBits(replay.outcome.raceTime));
     const std::string records = dataHome.File("kestrune/records.txt");
     const std::string ghost = dataHome.File("kestrune/ghost.kgh");
@@ -145,7 +118,7 @@ TEST_F(GoldenReplay, AFinishedRaceIsKeptAndItsGhostRetracesItExactly) {
         EXPECT_EQ(ghostDrawnAt.z, carObject->position.z) << raceTime;
         EXPECT_EQ(ghostDrawnAt.yaw, carObject->rotation.y) << raceTime;
     };
-    const RaceOutcome second = DriveTheReplay(replay, afterFrame);
+    const RaceOutcome second = DriveReplay(*program, replay, afterFrame, moves);
     EXPECT_EQ(sampledFramesMet, samples.size());
     EXPECT_GT(ghostFrames, samples.size());
     const RaceOutcome& recorded = replay.outcome;

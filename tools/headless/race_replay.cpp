@@ -1,11 +1,13 @@
 #include "tools/headless/race_replay.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
+#include "core/options.h"
 #include "race/game_state.h"
 #include "render/device.h"
 
@@ -85,6 +87,20 @@ RaceOutcome RunRaceByKeys(HeadlessProgram& program, const std::function<void()>&
             program.ReleaseKey(VK_SPACE);
         },
         keys, afterFrame, frameLimit);
+}
+
+RaceOutcome DriveReplay(HeadlessProgram& program, const Replay& replay,
+                        const std::function<void(long frame)>& afterFrame, size_t& movesTaken) {
+    movesTaken = 0;
+    if (replay.path.empty()) return RaceOutcome{};
+    GameOptions = GameOptionsRecord{};
+    GameOptions.lightsOn = static_cast<uint32_t>(replay.lightsOn);
+    auto hand = [&] {
+        const MousePixel mouse = replay.path[std::min(movesTaken, replay.path.size() - 1)];
+        ++movesTaken;
+        return mouse;
+    };
+    return RunRace(program, replay.moveEvery, hand, afterFrame, replay.outcome.frames + 1);
 }
 
 std::string FloatBits(float value) {

@@ -3,6 +3,7 @@
 // driven by a hand on the mouse; and the replay file that holds such a race's
 // input (the mouse path) beside its outcome, so that the race can be driven
 // again and must end exactly as it did.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -48,6 +49,15 @@ struct Replay {
     std::vector<MousePixel> path;  // one position per move, in order
     RaceOutcome outcome;
 };
+
+// The replay's race driven once more from the program's Start, with the
+// options the autopilot leaves after start-up and the replay's lights: the
+// hand takes the path's next position at every move (the last one again once
+// they run out). `movesTaken` counts the moves; a race that goes as recorded
+// takes the whole path. Stops a frame after the recorded end. A replay with
+// no path drives nothing and ends nothing.
+RaceOutcome DriveReplay(HeadlessProgram& program, const Replay& replay,
+                        const std::function<void(long frame)>& afterFrame, size_t& movesTaken);
 
 // A text file: a few lines of outcome, then one "x y" line per move. False
 // when the file cannot be written, or read in full; `error` says why.

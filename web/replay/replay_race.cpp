@@ -9,12 +9,10 @@
 #include <emscripten.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <string>
 
-#include "core/options.h"
 #include "platform/dsound.h"
 #include "platform/message_box.h"
 #include "platform/module_path.h"
@@ -92,17 +90,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kestrune-replay: the game made no window\n");
         return 2;
     }
-    // As the autopilot leaves the options after start-up.
-    GameOptions = GameOptionsRecord{};
-    GameOptions.lightsOn = static_cast<uint32_t>(replay.lightsOn);
     size_t moves = 0;
-    auto hand = [&] {
-        const MousePixel mouse = replay.path[std::min(moves, replay.path.size() - 1)];
-        ++moves;
-        return mouse;
-    };
-    const RaceOutcome end =
-        RunRace(program, replay.moveEvery, hand, nullptr, replay.outcome.frames + 1);
+    const RaceOutcome end = DriveReplay(program, replay, nullptr, moves);
 
     const std::string replayed = OutcomeLines(end);
     const std::string recorded = OutcomeLines(replay.outcome);

@@ -2,26 +2,25 @@
 // node: no pad is ever connected, as with none plugged in on the desktop,
 // and the font has no glyphs, so the HUD, which nobody sees here, lays out
 // nothing. Neither touches what a race computes.
-#include "platform/xinput.h"
+#include "platform/xinput_pad.h"
 // The font's own fields are the real layout's business, not this one's.
 #pragma clang diagnostic ignored "-Wunused-private-field"
 #include "render/text_layout.h"
 
-DWORD XInputGetState(DWORD userIndex, XINPUT_STATE* state) {
-    if (state == nullptr || userIndex >= XUSER_MAX_COUNT) return ERROR_BAD_ARGUMENTS;
-    return ERROR_DEVICE_NOT_CONNECTED;
-}
+namespace {
 
-DWORD XInputGetKeystroke(DWORD userIndex, DWORD, XINPUT_KEYSTROKE* keystroke) {
-    if (keystroke == nullptr) return ERROR_BAD_ARGUMENTS;
-    if (userIndex != 0 && userIndex != XUSER_INDEX_ANY && userIndex >= XUSER_MAX_COUNT)
-        return ERROR_BAD_ARGUMENTS;
-    return ERROR_DEVICE_NOT_CONNECTED;
-}
+class NoPad final : public XInputPad {
+    void Poll() override {}
+    bool Connected() const override { return false; }
+    void ReadGamepad() override {}
+    void Rumble(WORD, WORD) override {}
+};
 
-DWORD XInputSetState(DWORD userIndex, XINPUT_VIBRATION* vibration) {
-    if (vibration == nullptr || userIndex >= XUSER_MAX_COUNT) return ERROR_BAD_ARGUMENTS;
-    return ERROR_DEVICE_NOT_CONNECTED;
+}  // namespace
+
+XInputPad& PlayedPad() {
+    static NoPad none;
+    return none;
 }
 
 struct FontFaceResources {};
