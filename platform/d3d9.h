@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/d3d9_types.h"
+#include "platform/mesh_pieces.h"
 
 class IDirect3DTexture9 {
   public:
@@ -40,7 +41,6 @@ class IDirect3DDevice9 {
     virtual HRESULT Reset(D3DPRESENT_PARAMETERS* parameters) = 0;
     virtual HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) = 0;
     virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) = 0;
-    virtual HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) = 0;
     virtual HRESULT SetLight(DWORD index, const D3DLIGHT9* light) = 0;
     virtual HRESULT LightEnable(DWORD index, BOOL enable) = 0;
     virtual HRESULT SetMaterial(const D3DMATERIAL9* material) = 0;
@@ -59,9 +59,13 @@ class IDirect3DDevice9 {
                                             IDirect3DTexture9** texture) = 0;
 
     // Ours: mesh data and the drawing of an index range of it, with the
-    // current transforms, material, light, texture and render states.
+    // current transforms, material, light, texture and render states. The
+    // `ranges` (a mesh's subsets) are the ranges drawn whole: the device may
+    // send their triangles in another order, and leave out of their draws
+    // the parts wholly outside the view.
     virtual HRESULT CreateMeshBuffers(const D3DVERTEX* vertices, UINT vertexCount,
                                       const uint32_t* indices, UINT indexCount,
+                                      const MeshRange* ranges, UINT rangeCount,
                                       IDirect3DMeshBuffers9** buffers) = 0;
     virtual HRESULT DrawMeshBuffers(IDirect3DMeshBuffers9* buffers, UINT firstIndex,
                                     UINT indexCount) = 0;

@@ -212,6 +212,7 @@ void GlDevice9::SetDefaultState() {
     if (stageTexture != nullptr) stageTexture->Release();
     stageTexture = nullptr;
     transformsChanged = true;
+    viewVolumeChanged = true;
     shadingChanged = true;
 }
 

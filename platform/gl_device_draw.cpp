@@ -148,10 +148,59 @@ HRESULT GlDevice9::DrawMeshBuffers(IDirect3DMeshBuffers9* buffers, UINT firstInd
         shadingChanged = false;
     }
     glState.BindVertexArray(mesh->vertexArray.Get());
+
+    for (size_t range = 0; range < mesh->ranges.size(); ++range) {
+        const MeshRange& drawn = mesh->ranges[range].range;
+        if (drawn.firstIndex == firstIndex && drawn.indexCount == indexCount) {
+            DrawInSight(*mesh, range);
+            return D3D_OK;
+        }
+    }
+    DrawIndices(firstIndex, indexCount);
+    return D3D_OK;
+}
+
+void GlDevice9::DrawInSight(GlMeshBuffers9& mesh, size_t rangeNumber) {
+    const PiecedRange& range = mesh.ranges[rangeNumber];
+    const MeshRange& whole = range.range;
+    if (viewVolumeChanged) {
+        viewVolume = ViewVolumeOf(
+            MultiplyMatrices(MultiplyMatrices(shading.world, shading.view), shading.projection));
+        viewVolumeChanged = false;
+    }
+    piecesInSight.resize(range.pieces.size());
+    size_t inSight = 0;
+    for (size_t piece = 0; piece < range.pieces.size(); ++piece) {
+        piecesInSight[piece] = MayBeSeen(viewVolume, range.pieces[piece]) ? 1 : 0;
+        inSight += piecesInSight[piece];
+    }
+    if (inSight == 0) return;
+    if (inSight == range.pieces.size()) {
+        DrawIndices(whole.firstIndex, whole.indexCount);
+        return;
+    }
+    // Gathered again only when other pieces come into sight or leave it,
+    // which is not every frame.
+    GlMeshBuffers9::Sight& sight = mesh.sightOfRange[rangeNumber];
+    glState.BindVertexArray(mesh.gatheredArray.Get());
+    if (sight.pieces != piecesInSight) {
+        gathered.resize(whole.indexCount);
+        sight.indexCount =
+            GatherInSight(range, mesh.givenIndices.data(), piecesInSight, gathered.data());
+        sight.pieces = piecesInSight;
+        glBufferSubData(
+            GL_ELEMENT_ARRAY_BUFFER,
+            static_cast<GLintptr>(whole.firstIndex) * static_cast<GLintptr>(sizeof(uint32_t)),
+            static_cast<GLsizeiptr>(sight.indexCount) * static_cast<GLsizeiptr>(sizeof(uint32_t)),
+            gathered.data());
+    }
+    DrawIndices(whole.firstIndex, sight.indexCount);
+}
+
+void GlDevice9::DrawIndices(UINT firstIndex, UINT indexCount) {
     glDrawElements(
         GL_TRIANGLES, static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT,
         reinterpret_cast<const void*>(static_cast<uintptr_t>(firstIndex) * sizeof(uint32_t)));
-    return D3D_OK;
 }
 
 HRESULT GlDevice9::DrawCoverage(LONG left, LONG top, UINT width, UINT height,

@@ -88,6 +88,8 @@ class GlMeshBuffers9 final : public IDirect3DMeshBuffers9 {
             vertexArray.Abandon();
             vertexBuffer.Abandon();
             indexBuffer.Abandon();
+            gatheredArray.Abandon();
+            gatheredIndices.Abandon();
         }
         delete this;
         return 0;
@@ -95,9 +97,23 @@ class GlMeshBuffers9 final : public IDirect3DMeshBuffers9 {
 
     std::shared_ptr<const DeviceContext> owner;
     UINT indexCount;
+    // The ranges drawn whole, in pieces the view may leave out.
+    std::vector<PiecedRange> ranges;
     GlVertexArray vertexArray;
     GlBuffer vertexBuffer;
     GlBuffer indexBuffer;
+
+    // For ranges of several pieces: the indices as given, the list the
+    // triangles in sight are gathered into (each range at its own place),
+    // and which pieces each range's gathered triangles are of.
+    struct Sight {
+        std::vector<uint8_t> pieces;
+        uint32_t indexCount = 0;
+    };
+    std::vector<uint32_t> givenIndices;
+    std::vector<Sight> sightOfRange;
+    GlVertexArray gatheredArray;
+    GlBuffer gatheredIndices;
 
   private:
     ~GlMeshBuffers9() override = default;
@@ -145,7 +161,6 @@ class GlDevice9 final : public IDirect3DDevice9 {
     HRESULT Reset(D3DPRESENT_PARAMETERS* parameters) override;
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
     HRESULT SetLight(DWORD index, const D3DLIGHT9* light) override;
     HRESULT LightEnable(DWORD index, BOOL enable) override;
     HRESULT SetMaterial(const D3DMATERIAL9* material) override;
@@ -160,7 +175,8 @@ class GlDevice9 final : public IDirect3DDevice9 {
     HRESULT CreateTextureFromPixels(UINT width, UINT height, const uint8_t* rgba,
                                     IDirect3DTexture9** texture) override;
     HRESULT CreateMeshBuffers(const D3DVERTEX* vertices, UINT vertexCount, const uint32_t* indices,
-                              UINT indexCount, IDirect3DMeshBuffers9** buffers) override;
+                              UINT indexCount, const MeshRange* ranges, UINT rangeCount,
+                              IDirect3DMeshBuffers9** buffers) override;
     HRESULT DrawMeshBuffers(IDirect3DMeshBuffers9* buffers, UINT firstIndex,
                             UINT indexCount) override;
     HRESULT DrawCoverage(LONG left, LONG top, UINT width, UINT height, const uint8_t* coverage,
@@ -173,6 +189,12 @@ class GlDevice9 final : public IDirect3DDevice9 {
     HRESULT BuildBackBuffer(const BackBufferShape& shape);
     void SetDefaultState();
     void BindBackBuffer();
+    // Draws indices of the mesh whose vertex array is bound.
+    static void DrawIndices(UINT firstIndex, UINT indexCount);
+    static void DescribeVertices(GLuint vertexArray, GLuint indexBuffer, const uint32_t* indices,
+                                 UINT indexCount, GLenum usage);
+    // Draws a range the mesh was made with, leaving out what the view cannot see.
+    void DrawInSight(GlMeshBuffers9& mesh, size_t range);
     // Draws the text queued by DrawCoverage, in one call.
     HRESULT DrawQueuedCoverage();
     void ForgetGlObjects();
@@ -206,6 +228,11 @@ class GlDevice9 final : public IDirect3DDevice9 {
     FixedFunctionState shading{};
     GlTexture9* stageTexture = nullptr;
     bool transformsChanged = true;
+    // The view volume in the space of the mesh drawn, for the transforms set.
+    ViewVolume viewVolume{};
+    bool viewVolumeChanged = true;
+    std::vector<uint8_t> piecesInSight;
+    std::vector<uint32_t> gathered;
     bool shadingChanged = true;
     bool inScene = false;
     BOOL cursorVisible = TRUE;

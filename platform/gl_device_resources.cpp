@@ -39,10 +39,12 @@ HRESULT GlDevice9::CreateTextureFromPixels(UINT width, UINT height, const uint8_
 
 HRESULT GlDevice9::CreateMeshBuffers(const D3DVERTEX* vertices, UINT vertexCount,
                                      const uint32_t* indices, UINT indexCount,
+                                     const MeshRange* ranges, UINT rangeCount,
                                      IDirect3DMeshBuffers9** buffers) {
     if (buffers == nullptr) return D3DERR_INVALIDCALL;
     *buffers = nullptr;
-    if ((vertexCount > 0 && vertices == nullptr) || (indexCount > 0 && indices == nullptr)) {
+    if ((vertexCount > 0 && vertices == nullptr) || (indexCount > 0 && indices == nullptr) ||
+        (rangeCount > 0 && ranges == nullptr)) {
         return D3DERR_INVALIDCALL;
     }
     // An index past the vertices would have the driver read outside the buffer.
@@ -52,16 +54,43 @@ HRESULT GlDevice9::CreateMeshBuffers(const D3DVERTEX* vertices, UINT vertexCount
     if (!owner->Bind()) return D3DERR_DEVICELOST;
 
     auto* made = new GlMeshBuffers9(owner, indexCount);
-    made->vertexArray = GlVertexArray(GenGlName(glGenVertexArrays));
+    made->ranges = SplitIntoPieces(vertices, vertexCount, indices, indexCount, ranges, rangeCount);
     made->vertexBuffer = GlBuffer(GenGlName(glGenBuffers));
-    made->indexBuffer = GlBuffer(GenGlName(glGenBuffers));
-    glBindVertexArray(made->vertexArray.Get());
     glBindBuffer(GL_ARRAY_BUFFER, made->vertexBuffer.Get());
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(D3DVERTEX)) * vertexCount,
                  vertices, GL_STATIC_DRAW);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, made->indexBuffer.Get());
+    made->vertexArray = GlVertexArray(GenGlName(glGenVertexArrays));
+    made->indexBuffer = GlBuffer(GenGlName(glGenBuffers));
+    DescribeVertices(made->vertexArray.Get(), made->indexBuffer.Get(), indices, indexCount,
+                     GL_STATIC_DRAW);
+    // A range of several pieces is drawn from a second list, into which the
+    // triangles in sight are gathered whenever the pieces in sight change.
+    const bool gathers =
+        std::any_of(made->ranges.begin(), made->ranges.end(),
+                    [](const PiecedRange& range) { return range.pieces.size() > 1; });
+    if (gathers) {
+        made->givenIndices.assign(indices, indices + indexCount);
+        made->sightOfRange.resize(made->ranges.size());
+        made->gatheredArray = GlVertexArray(GenGlName(glGenVertexArrays));
+        made->gatheredIndices = GlBuffer(GenGlName(glGenBuffers));
+        DescribeVertices(made->gatheredArray.Get(), made->gatheredIndices.Get(), indices,
+                         indexCount, GL_DYNAMIC_DRAW);
+    }
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glState.Forget();
+    *buffers = made;
+    return D3D_OK;
+}
+
+// Makes `vertexArray` read the bound vertex buffer as D3DVERTEX and
+// `indexBuffer` as its indices, filled with `indices`.
+void GlDevice9::DescribeVertices(GLuint vertexArray, GLuint indexBuffer, const uint32_t* indices,
+                                 UINT indexCount, GLenum usage) {
+    glBindVertexArray(vertexArray);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(uint32_t)) * indexCount,
-                 indices, GL_STATIC_DRAW);
+                 indices, usage);
     constexpr GLsizei stride = sizeof(D3DVERTEX);
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride,
@@ -72,11 +101,6 @@ HRESULT GlDevice9::CreateMeshBuffers(const D3DVERTEX* vertices, UINT vertexCount
     glEnableVertexAttribArray(2);
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
                           reinterpret_cast<const void*>(offsetof(D3DVERTEX, u)));
-    glBindVertexArray(0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glState.Forget();
-    *buffers = made;
-    return D3D_OK;
 }
 
 }  // namespace gl_device

@@ -57,24 +57,8 @@ HRESULT GlDevice9::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* ma
             return D3DERR_INVALIDCALL;
     }
     transformsChanged = true;
+    viewVolumeChanged = true;
     return D3D_OK;
-}
-
-HRESULT GlDevice9::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) {
-    if (matrix == nullptr) return D3DERR_INVALIDCALL;
-    switch (state) {
-        case D3DTS_WORLD:
-            *matrix = shading.world;
-            return D3D_OK;
-        case D3DTS_VIEW:
-            *matrix = shading.view;
-            return D3D_OK;
-        case D3DTS_PROJECTION:
-            *matrix = shading.projection;
-            return D3D_OK;
-        default:
-            return D3DERR_INVALIDCALL;
-    }
 }
 
 HRESULT GlDevice9::SetLight(DWORD index, const D3DLIGHT9* light) {

@@ -83,50 +83,19 @@ HRESULT ID3DXMesh::DrawSubset(DWORD subset) {
     if (static_cast<uint64_t>(range.firstIndex) + range.indexCount > mesh->indices.size())
         return E_FAIL;
     if (!buffers) {
-        // The triangles go to the device regrouped by piece; the regrouped
-        // list is not needed once it is there.
-        PiecedMesh pieced = SplitIntoPieces(*mesh);
-        const std::vector<uint32_t>& indices =
-            pieced.pieces.empty() ? mesh->indices : pieced.indices;
+        std::vector<MeshRange> ranges;
+        for (const MeshSubset& each : mesh->subsets)
+            ranges.push_back({each.firstIndex, each.indexCount});
         const HRESULT made = device->CreateMeshBuffers(
-            mesh->vertices.data(), static_cast<UINT>(mesh->vertices.size()), indices.data(),
-            static_cast<UINT>(indices.size()), &buffers);
+            mesh->vertices.data(), static_cast<UINT>(mesh->vertices.size()), mesh->indices.data(),
+            static_cast<UINT>(mesh->indices.size()), ranges.data(),
+            static_cast<UINT>(ranges.size()), &buffers);
         if (FAILED(made)) {
             buffers = nullptr;
             return made;
         }
-        pieces = std::move(pieced.pieces);
     }
-    D3DMATRIX world, view, projection;
-    if (subset >= pieces.size() || FAILED(device->GetTransform(D3DTS_WORLD, &world)) ||
-        FAILED(device->GetTransform(D3DTS_VIEW, &view)) ||
-        FAILED(device->GetTransform(D3DTS_PROJECTION, &projection))) {
-        return device->DrawMeshBuffers(buffers, range.firstIndex, range.indexCount);
-    }
-    D3DMATRIX objectToClip;
-    D3DXMatrixMultiply(&objectToClip, &world, &view);
-    D3DXMatrixMultiply(&objectToClip, &objectToClip, &projection);
-    const ViewVolume volume = ViewVolumeOf(objectToClip);
-
-    // Neighbouring pieces in sight go in one draw.
-    HRESULT result = S_OK;
-    uint32_t runFirst = 0;
-    uint32_t runCount = 0;
-    for (const MeshPiece& piece : pieces[subset]) {
-        if (MayBeSeen(volume, piece)) {
-            if (runCount == 0) runFirst = piece.firstIndex;
-            runCount += piece.indexCount;
-            continue;
-        }
-        if (runCount > 0) {
-            const HRESULT drawn = device->DrawMeshBuffers(buffers, runFirst, runCount);
-            if (FAILED(drawn)) return drawn;
-            result = drawn;
-            runCount = 0;
-        }
-    }
-    if (runCount > 0) return device->DrawMeshBuffers(buffers, runFirst, runCount);
-    return result;
+    return device->DrawMeshBuffers(buffers, range.firstIndex, range.indexCount);
 }
 
 const TriangleGrid& ID3DXMesh::Grid() {

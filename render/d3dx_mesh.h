@@ -9,7 +9,6 @@
 #include "platform/d3d9.h"
 #include "render/cpu_mesh.h"
 #include "render/d3dx_math.h"
-#include "render/mesh_pieces.h"
 #include "render/triangle_grid.h"
 
 constexpr DWORD D3DXMESH_SYSTEMMEM = 0x110;
@@ -61,9 +60,7 @@ class ID3DXMesh {
     ULONG Release();
 
     // Draws subset i (the triangles of material i) with the device's current
-    // state, leaving out the pieces of it that lie wholly outside the view of
-    // the device's transforms. Negative for a subset out of range or a mesh
-    // without a device.
+    // state. Negative for a subset out of range or a mesh without a device.
     HRESULT DrawSubset(DWORD subset);
     DWORD GetNumFaces() const { return mesh->TriangleCount(); }
     DWORD GetNumVertices() const { return static_cast<DWORD>(mesh->vertices.size()); }
@@ -77,9 +74,6 @@ class ID3DXMesh {
     std::shared_ptr<const CpuMesh> mesh;  // never null
     IDirect3DDevice9* device;
     IDirect3DMeshBuffers9* buffers = nullptr;
-    // The pieces of each subset in the device's buffers; none when the
-    // subsets could not be pieced, and each is then drawn whole.
-    std::vector<std::vector<MeshPiece>> pieces;
     TriangleGrid grid;
     bool gridBuilt = false;
     ULONG references = 1;

@@ -221,7 +221,8 @@ TEST_F(SceneRules, MeshIndicesPastTheVerticesAreRefused) {
     quad.AddQuad(-0.5f, -0.5f, 0.5f, 0.5f, 0.5f);
     quad.indices.back() = 4;
     IDirect3DMeshBuffers9* buffers = nullptr;
-    EXPECT_EQ(device->CreateMeshBuffers(quad.vertices.data(), 4, quad.indices.data(), 6, &buffers),
+    EXPECT_EQ(device->CreateMeshBuffers(quad.vertices.data(), 4, quad.indices.data(), 6, nullptr, 0,
+                                        &buffers),
               D3DERR_INVALIDCALL);
     EXPECT_EQ(buffers, nullptr);
 }

@@ -36,7 +36,6 @@ class StubDevice : public IDirect3DDevice9 {
     HRESULT Reset(D3DPRESENT_PARAMETERS*) override { return Other(); }
     HRESULT SetRenderState(D3DRENDERSTATETYPE, DWORD) override { return Other(); }
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE, const D3DMATRIX*) override { return Other(); }
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE, D3DMATRIX*) override { return D3DERR_INVALIDCALL; }
     HRESULT SetLight(DWORD, const D3DLIGHT9*) override { return Other(); }
     HRESULT LightEnable(DWORD, BOOL) override { return Other(); }
     HRESULT SetMaterial(const D3DMATERIAL9*) override { return Other(); }
@@ -57,7 +56,7 @@ class StubDevice : public IDirect3DDevice9 {
         *texture = &made;
         return S_OK;
     }
-    HRESULT CreateMeshBuffers(const D3DVERTEX*, UINT, const uint32_t*, UINT,
+    HRESULT CreateMeshBuffers(const D3DVERTEX*, UINT, const uint32_t*, UINT, const MeshRange*, UINT,
                               IDirect3DMeshBuffers9**) override {
         return Other();
     }

@@ -84,10 +84,10 @@ void HeadlessDeviceTest::TearDown() {
 
 HeadlessDeviceTest::UploadedMesh HeadlessDeviceTest::Upload(const TestMesh& mesh) {
     UploadedMesh uploaded{nullptr, static_cast<UINT>(mesh.indices.size())};
-    EXPECT_EQ(
-        device->CreateMeshBuffers(mesh.vertices.data(), static_cast<UINT>(mesh.vertices.size()),
-                                  mesh.indices.data(), uploaded.indexCount, &uploaded.buffers),
-        D3D_OK);
+    EXPECT_EQ(device->CreateMeshBuffers(
+                  mesh.vertices.data(), static_cast<UINT>(mesh.vertices.size()),
+                  mesh.indices.data(), uploaded.indexCount, nullptr, 0, &uploaded.buffers),
+              D3D_OK);
     if (uploaded.buffers != nullptr) meshes.push_back(uploaded.buffers);
     return uploaded;
 }

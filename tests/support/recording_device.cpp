@@ -115,6 +115,7 @@ HRESULT RecordingDevice::CreateTextureFromPixels(UINT width, UINT height, const 
 
 HRESULT RecordingDevice::CreateMeshBuffers(const D3DVERTEX* vertices, UINT vertexCount,
                                            const uint32_t* indices, UINT indexCount,
+                                           const MeshRange* /*ranges*/, UINT /*rangeCount*/,
                                            IDirect3DMeshBuffers9** buffers) {
     const HRESULT result = Record("CreateMeshBuffers", {vertexCount, indexCount});
     if (FAILED(result) || !buffers) return FAILED(result) ? result : E_INVALIDARG;

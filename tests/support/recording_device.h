@@ -48,9 +48,6 @@ class RecordingDevice : public IDirect3DDevice9 {
     HRESULT Reset(D3DPRESENT_PARAMETERS* parameters) override;
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
-    // Not recorded, and refused: meshes drawn here are drawn whole, each
-    // subset in one call.
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE, D3DMATRIX*) override { return D3DERR_INVALIDCALL; }
     HRESULT SetLight(DWORD index, const D3DLIGHT9* light) override;
     HRESULT LightEnable(DWORD index, BOOL enable) override;
     HRESULT SetMaterial(const D3DMATERIAL9* material) override;
@@ -65,7 +62,8 @@ class RecordingDevice : public IDirect3DDevice9 {
     HRESULT CreateTextureFromPixels(UINT width, UINT height, const uint8_t* rgba,
                                     IDirect3DTexture9** texture) override;
     HRESULT CreateMeshBuffers(const D3DVERTEX* vertices, UINT vertexCount, const uint32_t* indices,
-                              UINT indexCount, IDirect3DMeshBuffers9** buffers) override;
+                              UINT indexCount, const MeshRange* ranges, UINT rangeCount,
+                              IDirect3DMeshBuffers9** buffers) override;
     HRESULT DrawMeshBuffers(IDirect3DMeshBuffers9* buffers, UINT firstIndex,
                             UINT indexCount) override;
     HRESULT DrawCoverage(LONG left, LONG top, UINT width, UINT height, const uint8_t* coverage,

@@ -43,19 +43,7 @@ class NullDevice final : public IDirect3DDevice9 {
     }
     HRESULT Reset(D3DPRESENT_PARAMETERS*) override { return D3D_OK; }
     HRESULT SetRenderState(D3DRENDERSTATETYPE, DWORD) override { return D3D_OK; }
-    // Kept, so that the meshes' choice of the pieces in view is timed too.
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override {
-        D3DMATRIX* kept = Transform(state);
-        if (kept == nullptr || matrix == nullptr) return D3DERR_INVALIDCALL;
-        *kept = *matrix;
-        return D3D_OK;
-    }
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override {
-        const D3DMATRIX* kept = Transform(state);
-        if (kept == nullptr || matrix == nullptr) return D3DERR_INVALIDCALL;
-        *matrix = *kept;
-        return D3D_OK;
-    }
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE, const D3DMATRIX*) override { return D3D_OK; }
     HRESULT SetLight(DWORD, const D3DLIGHT9*) override { return D3D_OK; }
     HRESULT LightEnable(DWORD, BOOL) override { return D3D_OK; }
     HRESULT SetMaterial(const D3DMATERIAL9*) override { return D3D_OK; }
@@ -84,21 +72,6 @@ class NullDevice final : public IDirect3DDevice9 {
     HRESULT ReadBackBuffer(UINT&, UINT&, std::vector<uint8_t>&) override { return E_FAIL; }
 
   private:
-    D3DMATRIX* Transform(D3DTRANSFORMSTATETYPE state) {
-        switch (state) {
-            case D3DTS_WORLD:
-                return &world;
-            case D3DTS_VIEW:
-                return &view;
-            case D3DTS_PROJECTION:
-                return &projection;
-            default:
-                return nullptr;
-        }
-    }
-    D3DMATRIX world{};
-    D3DMATRIX view{};
-    D3DMATRIX projection{};
     ~NullDevice() override = default;
     ULONG references = 1;
 };

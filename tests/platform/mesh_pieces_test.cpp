@@ -1,4 +1,4 @@
-#include "render/mesh_pieces.h"
+#include "platform/mesh_pieces.h"
 
 #include <gtest/gtest.h>
 
@@ -18,11 +18,17 @@ using Triangle = std::array<uint32_t, 3>;
 // A flat square of `side` x `side` cells, two triangles each, listed in an
 // order that jumps about the square as a triangulation's does; subset 0 holds
 // them all, subset 1 a last few more.
-CpuMesh ScatteredGround(uint32_t side, uint32_t extra) {
-    CpuMesh mesh;
+struct Ground {
+    std::vector<D3DVERTEX> vertices;
+    std::vector<uint32_t> indices;
+    std::vector<MeshRange> subsets;
+};
+
+Ground ScatteredGround(uint32_t side, uint32_t extra) {
+    Ground mesh;
     for (uint32_t z = 0; z <= side; ++z) {
         for (uint32_t x = 0; x <= side; ++x) {
-            MeshVertex vertex{};
+            D3DVERTEX vertex{};
             vertex.position = {static_cast<float>(x), 0.0f, static_cast<float>(z)};
             mesh.vertices.push_back(vertex);
         }
@@ -48,64 +54,69 @@ std::vector<Triangle> Triangles(const std::vector<uint32_t>& indices, uint32_t f
     return triangles;
 }
 
+std::vector<PiecedRange> Split(const Ground& mesh, uint32_t trianglesPerPiece) {
+    return SplitIntoPieces(mesh.vertices.data(), static_cast<uint32_t>(mesh.vertices.size()),
+                           mesh.indices.data(), static_cast<uint32_t>(mesh.indices.size()),
+                           mesh.subsets.data(), static_cast<uint32_t>(mesh.subsets.size()),
+                           trianglesPerPiece);
+}
+
 MeshPiece Box(D3DVECTOR low, D3DVECTOR high) {
-    return {0, 3, low, high};
+    return {low, high};
 }
 
 }  // namespace
 
-TEST(MeshPieces, EveryTriangleIsSentOnceInItsOwnSubsetAndInTheFilesOrderWithinAPiece) {
-    const CpuMesh mesh = ScatteredGround(40, 5);  // 3,200 triangles, then 10
-    const PiecedMesh pieced = SplitIntoPieces(mesh, 128);
-    ASSERT_EQ(pieced.pieces.size(), 2u);
-    ASSERT_EQ(pieced.indices.size(), mesh.indices.size());
-    EXPECT_GT(pieced.pieces[0].size(), 16u);
-    ASSERT_EQ(pieced.pieces[1].size(), 1u);  // too few to split
+TEST(MeshPieces, TheTrianglesOfThePiecesInSightAreSentInTheFilesOrderAndNoOthers) {
+    const Ground mesh = ScatteredGround(40, 5);  // 3,200 triangles, then 10
+    const std::vector<PiecedRange> ranges = Split(mesh, 128);
+    ASSERT_EQ(ranges.size(), 2u);
+    const PiecedRange& ground = ranges[0];
+    EXPECT_GT(ground.pieces.size(), 16u);
+    ASSERT_EQ(ground.pieceOfTriangle.size(), 3200u);
+    EXPECT_EQ(ranges[1].pieces.size(), 1u);  // too few to split
+    EXPECT_TRUE(ranges[1].pieceOfTriangle.empty());
 
-    // The file's place of every triangle of subset 0.
-    std::map<Triangle, uint32_t> placeInFile;
     const std::vector<Triangle> inFile = Triangles(mesh.indices, 0, mesh.subsets[0].indexCount);
-    for (uint32_t i = 0; i < inFile.size(); ++i) placeInFile[inFile[i]] = i;
-
-    uint32_t next = 0;
-    for (const MeshPiece& piece : pieced.pieces[0]) {
-        EXPECT_EQ(piece.firstIndex, next);  // the pieces tile the subset's range
-        next += piece.indexCount;
-        long lastPlace = -1;
-        for (const Triangle& triangle :
-             Triangles(pieced.indices, piece.firstIndex, piece.indexCount)) {
-            const long place = static_cast<long>(placeInFile.at(triangle));
-            EXPECT_GT(place, lastPlace);
-            lastPlace = place;
-            placeInFile.erase(triangle);  // a second sending fails at() above
-            for (uint32_t index : triangle) {
-                const D3DVECTOR& p = mesh.vertices[index].position;
-                EXPECT_TRUE(p.x >= piece.low.x && p.x <= piece.high.x && p.z >= piece.low.z &&
-                            p.z <= piece.high.z);
-            }
+    for (size_t t = 0; t < inFile.size(); ++t) {
+        const MeshPiece& piece = ground.pieces.at(ground.pieceOfTriangle[t]);
+        for (uint32_t index : inFile[t]) {
+            const D3DVECTOR& p = mesh.vertices[index].position;
+            EXPECT_TRUE(p.x >= piece.low.x && p.x <= piece.high.x && p.z >= piece.low.z &&
+                        p.z <= piece.high.z);
         }
-        // A piece is a compact patch, not a strip across the square.
+    }
+    for (const MeshPiece& piece : ground.pieces) {
+        // A compact patch, not a strip across the square.
         EXPECT_LE(piece.high.x - piece.low.x, 10.0f);
         EXPECT_LE(piece.high.z - piece.low.z, 10.0f);
     }
-    EXPECT_EQ(next, mesh.subsets[0].indexCount);
-    EXPECT_TRUE(placeInFile.empty());
-    EXPECT_EQ(Triangles(pieced.indices, mesh.subsets[1].firstIndex, mesh.subsets[1].indexCount),
-              Triangles(mesh.indices, mesh.subsets[1].firstIndex, mesh.subsets[1].indexCount));
+
+    std::vector<uint8_t> inSight(ground.pieces.size(), 1);
+    std::vector<uint32_t> out(mesh.subsets[0].indexCount);
+    EXPECT_EQ(GatherInSight(ground, mesh.indices.data(), inSight, out.data()), out.size());
+    EXPECT_EQ(out, std::vector<uint32_t>(mesh.indices.begin(),
+                                         mesh.indices.begin() + mesh.subsets[0].indexCount));
+
+    for (size_t piece = 0; piece < inSight.size(); ++piece) inSight[piece] = piece % 2;
+    std::vector<Triangle> expected;
+    for (size_t t = 0; t < inFile.size(); ++t) {
+        if (ground.pieceOfTriangle[t] % 2 == 1) expected.push_back(inFile[t]);
+    }
+    const uint32_t sent = GatherInSight(ground, mesh.indices.data(), inSight, out.data());
+    EXPECT_EQ(Triangles(out, 0, sent), expected);
 }
 
 TEST(MeshPieces, SubsetsTheLoaderCouldNotVouchForAreNotPieced) {
-    CpuMesh outOfRange = ScatteredGround(4, 1);
+    Ground outOfRange = ScatteredGround(4, 1);
     outOfRange.indices[5] = static_cast<uint32_t>(outOfRange.vertices.size());
-    EXPECT_TRUE(SplitIntoPieces(outOfRange).pieces.empty());
-
-    CpuMesh overlapping = ScatteredGround(4, 1);
+    Ground overlapping = ScatteredGround(4, 1);
     overlapping.subsets[1].firstIndex = 3;
-    EXPECT_TRUE(SplitIntoPieces(overlapping).pieces.empty());
-
-    CpuMesh pastTheEnd = ScatteredGround(4, 1);
+    Ground pastTheEnd = ScatteredGround(4, 1);
     pastTheEnd.subsets[1].indexCount += 3;
-    EXPECT_TRUE(SplitIntoPieces(pastTheEnd).pieces.empty());
+    for (const Ground& ground : {outOfRange, overlapping, pastTheEnd}) {
+        EXPECT_TRUE(Split(ground, 2).empty());
+    }
 }
 
 TEST(MeshPieces, OnlyWhatLiesWhollyOutsideTheViewIsLeftOut) {
