@@ -16,13 +16,15 @@
 //   sound        the mixer's share of one core with all ten sounds playing
 //
 //   kestrune-bench [--runs N] [--json] [--only logic,height,render,start,splash,sound]
-//                  [--splash-baseline PROGRAM]
+//                  [--splash-baseline PROGRAM] [--baseline BENCH]
 //
 // --runs sets how many runs each median is taken over (default 3); --only
 // measures some sections; --json prints the same figures as one JSON object
 // instead of the table; --splash-baseline times another build of the game
 // (one from before a change) to its splash in the same runs, as the splash
-// row's baseline.
+// row's baseline; --baseline runs another build's benchmark (BENCH, its
+// kestrune-bench) for the logic, render and start sections and shows its
+// figures under this build's, its render runs taking turns with these.
 // Exit code 0 when every figure was measured and the grid answered as the scan.
 #include <epoxy/gl.h>
 
@@ -61,6 +63,7 @@ void Progress(const char* what) {
 
 constexpr const char* usage =
     "usage: kestrune-bench [--runs N] [--json] [--only SECTION,...] [--splash-baseline PROGRAM]\n"
+    "                      [--baseline BENCH]\n"
     "Measures how fast the game is and prints one table; every figure is the\n"
     "median of repeated runs, beside the baseline measured in the same runs.\n"
     "Sections:\n"
@@ -79,6 +82,9 @@ constexpr const char* usage =
     "  --splash-baseline PROGRAM\n"
     "                   time PROGRAM (another build of the game) to its splash in\n"
     "                   the same runs, as the splash row's baseline\n"
+    "  --baseline BENCH another build's kestrune-bench: its logic, render and\n"
+    "                   memory figures under this build's, its render runs\n"
+    "                   taking turns with this build's\n"
     "  --help           this text\n"
     "Exit status 0 when every figure was measured and the grid answered as the\n"
     "scan, 1 otherwise, 2 on bad arguments.\n";
@@ -94,6 +100,7 @@ int main(int argc, char** argv) {
     int runs = 3;
     bool json = false;
     std::string splashBaseline;
+    std::string baselineBench;
     std::set<std::string> sections = sectionNames;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -106,6 +113,8 @@ int main(int argc, char** argv) {
             return RunRaceChild(i + 1 < argc && std::strcmp(argv[i + 1], "--start-only") == 0);
         } else if (argument == "--json") {
             json = true;
+        } else if (argument == "--baseline" && i + 1 < argc) {
+            baselineBench = argv[++i];
         } else if (argument == "--splash-baseline" && i + 1 < argc) {
             splashBaseline = argv[++i];
         } else if (argument == "--runs" && i + 1 < argc) {
@@ -164,7 +173,10 @@ int main(int argc, char** argv) {
     }
     if (wanted("render")) {
         Progress("rendering (five back-buffer sizes, a lap each run)");
-        report.rendering = MeasureRendering(runs);
+        report.rendering = baselineBench.empty()
+                               ? MeasureRendering(runs)
+                               : MeasureRenderingBeside(runs, baselineBench, report.baseline,
+                                                        report.baselineRendering);
     }
     if (wanted("start")) {
         Progress("Start and memory (a fresh process each run)");
@@ -175,6 +187,16 @@ int main(int argc, char** argv) {
         Progress("process start to splash (the game on a private X server)");
         report.splashMeasured = true;
         report.splash = MeasureSplash(runs, splashBaseline);
+    }
+    if (!baselineBench.empty()) {
+        report.baselineMeasured = true;
+        std::string others;
+        if (wanted("logic")) others = "logic";
+        if (wanted("start")) others += others.empty() ? "start" : ",start";
+        if (!others.empty()) {
+            Progress("the baseline build's logic and memory");
+            RunBaselineBench(baselineBench, others, runs, report.baseline);
+        }
     }
     // Last: it takes the mixing away from the audio thread for good.
     if (wanted("sound")) {
@@ -193,7 +215,8 @@ int main(int argc, char** argv) {
 
     bool complete = report.trackHeight.missing.empty() && report.trackHeight.mismatches == 0 &&
                     report.logic.missing.empty() && report.start.missing.empty() &&
-                    report.splash.missing.empty() && report.sound.missing.empty();
+                    report.splash.missing.empty() && report.sound.missing.empty() &&
+                    report.baseline.missing.empty();
     for (const RenderFigures& row : report.rendering) complete = complete && row.missing.empty();
     return complete ? 0 : 1;
 }

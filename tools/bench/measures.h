@@ -74,6 +74,21 @@ struct SoundFigures {
     int playing = 0;                  // sounds playing at the end of a run
 };
 
+// Another build's figures: its logic, its render rows (one list per run, the
+// rows in its order) and its memory.
+struct BaselineFigures {
+    std::string missing;
+    double logicMicroseconds = 0.0;
+    std::vector<std::vector<RenderFigures>> rendering;
+    double peakRaceMebibytes = 0.0;
+    double peakFloorMebibytes = 0.0;
+};
+
+// Runs `program`, another build's kestrune-bench, for `sections` (its --only
+// list) and `runs`, and adds what it measured to `figures`.
+bool RunBaselineBench(const std::string& program, const std::string& sections, int runs,
+                      BaselineFigures& figures);
+
 // Needs the start-up done (track map, sounds, game links) and the circuit
 // read. Puts the drawing-free device in place, loads the meshes, times the
 // racing frames of a lap, then TrackHeight at every ground point the lap asked
@@ -84,6 +99,11 @@ void MeasureLogicAndTrackHeight(int runs, bool logic, bool trackHeight, LogicFig
 // Frames per second of the real renderer on a headless EGL context at each
 // size, over a lap, beside frames that only clear and present.
 std::vector<RenderFigures> MeasureRendering(int runs);
+// The same, each run taking turns with a run of another build's benchmark;
+// that build's medians go to `baselineRows`.
+std::vector<RenderFigures> MeasureRenderingBeside(int runs, const std::string& baselineBench,
+                                                  BaselineFigures& baseline,
+                                                  std::vector<RenderFigures>& baselineRows);
 
 // Runs fresh processes of this program in race-child mode and takes the
 // medians of what they report.

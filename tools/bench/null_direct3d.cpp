@@ -59,7 +59,7 @@ class NullDevice final : public IDirect3DDevice9 {
         *texture = new NullTexture(width, height);
         return D3D_OK;
     }
-    HRESULT CreateMeshBuffers(const D3DVERTEX*, UINT, const uint32_t*, UINT,
+    HRESULT CreateMeshBuffers(const D3DVERTEX*, UINT, const uint32_t*, UINT, const MeshRange*, UINT,
                               IDirect3DMeshBuffers9** buffers) override {
         if (buffers == nullptr) return D3DERR_INVALIDCALL;
         *buffers = new NullMeshBuffers;

@@ -115,6 +115,34 @@ RenderFigures MeasureOne(const Presentation& presentation, int runs) {
 
 }  // namespace
 
+std::vector<RenderFigures> MeasureRenderingBeside(int runs, const std::string& baselineBench,
+                                                  BaselineFigures& baseline,
+                                                  std::vector<RenderFigures>& baselineRows) {
+    std::vector<std::vector<RenderFigures>> own;
+    for (int run = 0; run < runs; ++run) {
+        own.push_back(MeasureRendering(1));
+        if (!RunBaselineBench(baselineBench, "render", 1, baseline)) break;
+    }
+    // The medians of each row over the runs, of this build and of the other.
+    auto medians = [](const std::vector<std::vector<RenderFigures>>& perRun) {
+        std::vector<RenderFigures> rows =
+            perRun.empty() ? std::vector<RenderFigures>() : perRun.front();
+        for (size_t i = 0; i < rows.size(); ++i) {
+            std::vector<double> full, clear;
+            for (const std::vector<RenderFigures>& run : perRun) {
+                if (i >= run.size()) continue;
+                full.push_back(run[i].framesPerSecond);
+                clear.push_back(run[i].clearFramesPerSecond);
+            }
+            rows[i].framesPerSecond = Median(full);
+            rows[i].clearFramesPerSecond = Median(clear);
+        }
+        return rows;
+    };
+    baselineRows = medians(baseline.rendering);
+    return medians(own);
+}
+
 std::vector<RenderFigures> MeasureRendering(int runs) {
     const GameOptionsRecord saved = GameOptions;
     std::vector<RenderFigures> rows;

@@ -102,6 +102,11 @@ void PrintTable(const BenchReport& report) {
                 Number("%.2f%%", us / (1e6 / 60.0) * 100.0), "< 5 us",
                 YesNo(us < logicTargetMicroseconds));
             const double withGhost = logic.microsecondsPerFrameWithGhost;
+            if (report.baselineMeasured && report.baseline.logicMicroseconds > 0.0) {
+                const double before = report.baseline.logicMicroseconds;
+                Row("  baseline build", Number("%.2f", before), "", Number("%.2f", us / before), "",
+                    "");
+            }
             Row("logic: the same, racing a ghost", Number("%.2f", withGhost),
                 Number("no ghost %.2f", us), Number("%.2f", withGhost / us), "< 5 us",
                 YesNo(withGhost < logicTargetMicroseconds));
@@ -119,7 +124,8 @@ void PrintTable(const BenchReport& report) {
                 YesNo(speedUp >= trackHeightTargetSpeedUp && height.mismatches == 0));
         }
     }
-    for (const RenderFigures& row : report.rendering) {
+    for (size_t i = 0; i < report.rendering.size(); ++i) {
+        const RenderFigures& row = report.rendering[i];
         const std::string name = "render " + row.label + ": frames per second";
         if (!row.missing.empty()) {
             MissingRow(name.c_str(), row.missing);
@@ -130,6 +136,12 @@ void PrintTable(const BenchReport& report) {
             Number("clear only %.0f", row.clearFramesPerSecond), Number("%.1fx", ratio),
             FrameTargetApplies(row) ? "<= 10x" : "",
             FrameTargetApplies(row) ? YesNo(ratio <= frameTargetRatio) : "");
+        if (i < report.baselineRendering.size()) {
+            const RenderFigures& before = report.baselineRendering[i];
+            Row("  baseline build", Number("%.1f", before.framesPerSecond),
+                Number("clear only %.0f", before.clearFramesPerSecond),
+                Number("%.1fx", FrameRatio(before)), "", "");
+        }
     }
     if (report.startMeasured) {
         const StartFigures& start = report.start;
@@ -169,6 +181,15 @@ void PrintTable(const BenchReport& report) {
             Number("GL floor %.1f", start.peakFloorMebibytes),
             Number("game +%.1f", start.peakRaceMebibytes - start.peakFloorMebibytes), "", "");
         Row("  whole process, MiB", Number("%.1f", start.peakProcessMebibytes), "", "", "", "");
+        const BaselineFigures& before = report.baseline;
+        if (report.baselineMeasured && before.peakRaceMebibytes > 0.0) {
+            Row("  baseline build, MiB", Number("%.1f", before.peakRaceMebibytes),
+                Number("GL floor %.1f", before.peakFloorMebibytes),
+                Number("game +%.1f", before.peakRaceMebibytes - before.peakFloorMebibytes), "", "");
+        }
+    }
+    if (report.baselineMeasured && !report.baseline.missing.empty()) {
+        MissingRow("baseline build", report.baseline.missing);
     }
     if (report.soundMeasured) {
         const SoundFigures& sound = report.sound;

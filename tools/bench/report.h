@@ -23,6 +23,10 @@ struct BenchReport {
     bool trackHeightMeasured = false;
     TrackHeightFigures trackHeight;
     std::vector<RenderFigures> rendering;
+    // Another build measured in the same run, when asked for.
+    bool baselineMeasured = false;
+    BaselineFigures baseline;
+    std::vector<RenderFigures> baselineRendering;
     bool startMeasured = false;
     StartFigures start;
     bool splashMeasured = false;
