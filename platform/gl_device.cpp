@@ -4,8 +4,10 @@
 // stretches it onto the window's drawable, which is how a window resized after
 // the device was made shows the same picture, scaled. Full screen it is scaled
 // to the largest size of its own shape that the display holds. Every draw sets the GL
-// state it needs from the recorded Direct3D state, so nothing else that draws
-// into the context (the window toolkit, the font's blit) can leak into it.
+// state it needs from the recorded Direct3D state, through a cache of what the
+// GL was last given that is forgotten at every scene's start, so nothing else
+// that draws into the context (the window toolkit) can leak into it, and what
+// the draw before set is not sent again.
 #include "platform/gl_device_parts.h"
 #include "platform/picture_fit.h"
 
