@@ -105,11 +105,7 @@ HRESULT GlDevice9::Initialise(D3DPRESENT_PARAMETERS& parameters) {
     emptyVertexArray = GlVertexArray(GenGlName(glGenVertexArrays));
     coverageTexture = GlTexture(GenGlName(glGenTextures));
     glBindTexture(GL_TEXTURE_2D, coverageTexture.Get());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    SamplePointsWithoutMipmaps(GL_CLAMP_TO_EDGE);
     glBindTexture(GL_TEXTURE_2D, 0);
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largestTexture);
     return Reset(&parameters);
@@ -214,7 +210,6 @@ void GlDevice9::SetDefaultState() {
     if (stageTexture != nullptr) stageTexture->Release();
     stageTexture = nullptr;
     transformsChanged = true;
-    viewVolumeChanged = true;
     shadingChanged = true;
 }
 

@@ -136,7 +136,9 @@ HRESULT GlDevice9::DrawMeshBuffers(IDirect3DMeshBuffers9* buffers, UINT firstInd
 
     glState.UseProgram(fixedFunction.Name());
     if (transformsChanged) {
-        fixedFunction.UploadTransforms(shading);
+        const D3DMATRIX worldView = MultiplyMatrices(shading.world, shading.view);
+        fixedFunction.UploadTransforms(shading, worldView);
+        viewVolume = ViewVolumeOf(MultiplyMatrices(worldView, shading.projection));
         transformsChanged = false;
     }
     if (shadingChanged) {
@@ -163,11 +165,6 @@ HRESULT GlDevice9::DrawMeshBuffers(IDirect3DMeshBuffers9* buffers, UINT firstInd
 void GlDevice9::DrawInSight(GlMeshBuffers9& mesh, size_t rangeNumber) {
     const PiecedRange& range = mesh.ranges[rangeNumber];
     const MeshRange& whole = range.range;
-    if (viewVolumeChanged) {
-        viewVolume = ViewVolumeOf(
-            MultiplyMatrices(MultiplyMatrices(shading.world, shading.view), shading.projection));
-        viewVolumeChanged = false;
-    }
     piecesInSight.resize(range.pieces.size());
     size_t inSight = 0;
     for (size_t piece = 0; piece < range.pieces.size(); ++piece) {

@@ -228,15 +228,19 @@ class GlDevice9 final : public IDirect3DDevice9 {
     FixedFunctionState shading{};
     GlTexture9* stageTexture = nullptr;
     bool transformsChanged = true;
-    // The view volume in the space of the mesh drawn, for the transforms set.
+    // The view volume in the space of the mesh drawn, for the transforms
+    // uploaded.
     ViewVolume viewVolume{};
-    bool viewVolumeChanged = true;
     std::vector<uint8_t> piecesInSight;
     std::vector<uint32_t> gathered;
     bool shadingChanged = true;
     bool inScene = false;
     BOOL cursorVisible = TRUE;
 };
+
+// Point filtering and no mipmaps for the bound texture, Direct3D's default
+// sampler, with `wrap` at its edges.
+void SamplePointsWithoutMipmaps(GLint wrap);
 
 // Forgets errors left by earlier calls, so the next check sees only its own.
 // Bounded: a lost context may report an error at every call.

@@ -4,6 +4,15 @@
 
 namespace gl_device {
 
+void SamplePointsWithoutMipmaps(GLint wrap) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+}
+
 HRESULT GlDevice9::CreateTextureFromPixels(UINT width, UINT height, const uint8_t* rgba,
                                            IDirect3DTexture9** texture) {
     if (texture == nullptr) return D3DERR_INVALIDCALL;
@@ -17,13 +26,7 @@ HRESULT GlDevice9::CreateTextureFromPixels(UINT width, UINT height, const uint8_
     GlTexture name(GenGlName(glGenTextures));
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, name.Get());
-    // Direct3D's default sampler: point filtering, no mipmaps, wrapping.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    SamplePointsWithoutMipmaps(GL_REPEAT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     // Rows go up top row first, so texture coordinate v = 0 is the image's

@@ -57,7 +57,6 @@ HRESULT GlDevice9::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* ma
             return D3DERR_INVALIDCALL;
     }
     transformsChanged = true;
-    viewVolumeChanged = true;
     return D3D_OK;
 }
 

@@ -314,8 +314,8 @@ void FixedFunctionProgram::Send(Uniform uniform, D3DCOLOR colour) {
          static_cast<float>(colour & 0xFF) / 255.0f);
 }
 
-void FixedFunctionProgram::UploadTransforms(const FixedFunctionState& state) {
-    const D3DMATRIX worldViewMatrix = MultiplyMatrices(state.world, state.view);
+void FixedFunctionProgram::UploadTransforms(const FixedFunctionState& state,
+                                            const D3DMATRIX& worldViewMatrix) {
     if (Differs(WorldView, &worldViewMatrix.m[0][0], 16)) {
         glUniformMatrix4fv(locations[WorldView], 1, GL_FALSE, &worldViewMatrix.m[0][0]);
     }

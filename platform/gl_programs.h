@@ -29,10 +29,10 @@ class FixedFunctionProgram {
     // refuses the program.
     bool Build(std::string& error);
     GLuint Name() const { return program.Get(); }
-    // Uploads the transforms (world, view, projection) and, since Direct3D
-    // lights in camera space, the light that depends on the view. The
-    // program must be in use, as for UploadShading.
-    void UploadTransforms(const FixedFunctionState& state);
+    // Uploads the transforms (world x view, as `worldView`, and projection)
+    // and, since Direct3D lights in camera space, the light that depends on
+    // the view. The program must be in use, as for UploadShading.
+    void UploadTransforms(const FixedFunctionState& state, const D3DMATRIX& worldView);
     // Material, light colours and switches, ambient, texture presence.
     void UploadShading(const FixedFunctionState& state);
     void Abandon() { program.Abandon(); }
